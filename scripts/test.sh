@@ -1,0 +1,19 @@
+#!/bin/sh
+# Runs every test: installs the test tools when they are missing, builds the program and the
+# tests, runs them with CTest, then runs the settings-reader fuzzer for a bounded time.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/need-packages.sh" g++ cmake ninja-build libgtest-dev zsh shellcheck git procps \
+  clang libclang-rt-14-dev util-linux
+cmake -S "$root" -B "$root/build" -G Ninja -DFENNICK_TESTS=ON >/dev/null
+cmake --build "$root/build"
+(cd "$root/build" && ctest --output-on-failure -j "$(nproc)")
+
+CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DFENNICK_FUZZ=ON >/dev/null
+cmake --build "$root/build-fuzz" --target settings_reader_fuzz
+corpus=$(mktemp -d)
+trap 'rm -rf "$corpus"' EXIT
+cp "$root"/tests/fuzz/corpus/* "$corpus"/
+"$root/build-fuzz/settings_reader_fuzz" -max_total_time="${FENNICK_FUZZ_SECONDS:-60}" \
+  -print_final_stats=1 "$corpus"
+echo "all tests passed"

@@ -1,0 +1,60 @@
+#include "cli/dispatcher.h"
+
+#include "cli/commands.h"
+#include "cli/usage.h"
+#include "settings/catalogue.h"
+#include "settings/console.h"
+#include "settings/locations.h"
+#include "settings/settings_file.h"
+
+namespace {
+
+struct Command {
+  const char* words[3];  // the command words that name it; unused places are null
+  int (*run)(const CommandLine& line);
+};
+
+// In dispatch order: the first row with a matching word runs.
+const Command kCommands[] = {
+    {{"help", "--help", "-h"}, cmd_help},
+    {{"version", "--version"}, cmd_version},
+    {{"list"}, cmd_list},
+    {{"get"}, cmd_get},
+    {{"set"}, cmd_set},
+    {{"reset"}, cmd_reset},
+    {{"apply"}, cmd_apply},
+    {{"css"}, cmd_css},
+    {{"prompt"}, cmd_prompt},
+};
+
+const Command* find_command(const std::string& word) {
+  for (const Command& command : kCommands) {
+    for (const char* name : command.words) {
+      if (name && word == name) return &command;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int run_command_line(int argc, char** argv) {
+  build_catalogue();
+  load_settings();
+  save_if_migrated();
+
+  CommandLine line{std::vector<std::string>(argv, argv + argc)};
+  std::string word = line.arg(1);
+  if (word.empty()) word = env_text("DISPLAY").empty() ? "help" : "gui";
+  for (char& c : word) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+
+  const Command* command = find_command(word);
+  if (!command) {
+    print_err("fennick: unknown command \"" + word + "\"\n");
+    print_usage();
+    return 2;
+  }
+  return command->run(line);
+}

@@ -1,0 +1,66 @@
+// list, get, set and reset: the commands that read and change settings by name.
+#include "cli/commands.h"
+#include "cli/usage.h"
+#include "generate/apply.h"
+#include "settings/catalogue.h"
+#include "settings/console.h"
+#include "settings/settings_file.h"
+#include "settings/settings_list.h"
+#include "settings/value_access.h"
+
+int cmd_list(const CommandLine& line) {
+  print_settings_list(line.operand(1));
+  return 0;
+}
+
+int cmd_get(const CommandLine& line) {
+  const std::string name = line.operand(1);
+  if (name.empty()) {
+    print_usage();
+    return 2;
+  }
+  int index = resolve_setting_name(name);
+  if (index < 0) {
+    print_err("fennick: unknown or ambiguous setting \"" + name + "\"\n");
+    return 1;
+  }
+  print_out(stored_value(index) + "\n");
+  return 0;
+}
+
+int cmd_set(const CommandLine& line) {
+  // The command word and its pairs: an odd count of at least three.
+  const size_t count = line.args.size() - 1;
+  if (count < 3 || count % 2 == 0) {
+    print_err("usage: fennick set KEY VALUE [KEY VALUE ...]\n");
+    return 2;
+  }
+  // Every pair is tried so that every bad one is reported; nothing is saved unless all succeed.
+  bool all_stored = true;
+  for (size_t i = 2; i + 1 < line.args.size(); i += 2) {
+    all_stored = set_setting(line.args[i], line.args[i + 1]) && all_stored;
+  }
+  if (!all_stored) return 1;
+  apply_settings();
+  print_out("saved and applied\n");
+  return 0;
+}
+
+int cmd_reset(const CommandLine& line) {
+  // An explicit empty name (a shell variable that was not set) is an unknown setting, never a
+  // reason to reset everything.
+  const std::string name = line.operand(1);
+  if (line.args.size() < 3) {
+    reset_all_to_defaults();
+  } else {
+    int index = resolve_setting_name(name);
+    if (index < 0) {
+      print_err("fennick: unknown setting \"" + name + "\"\n");
+      return 1;
+    }
+    store_value(index, setting_at(index).default_value);
+  }
+  apply_settings();
+  print_out("reset and applied\n");
+  return 0;
+}

@@ -1,0 +1,9 @@
+// The powerline prompt: shell functions that rebuild the prompt as coloured blocks before each
+// prompt, with the user's block order, colours and separator baked in.
+#pragma once
+
+#include <string>
+
+std::string powerline_functions();
+std::string separator_glyph();
+bool is_block_token(const std::string& name);

@@ -1,0 +1,99 @@
+#include "generate/prompt_pieces.h"
+
+#include "settings/value_access.h"
+
+namespace {
+
+int hex_value(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+bool parse_hex_colour(const std::string& colour, int& red, int& green, int& blue) {
+  if (colour.size() != 7 || colour[0] != '#') return false;
+  int channels[3];
+  for (int i = 0; i < 3; ++i) {
+    int high = hex_value(colour[static_cast<size_t>(1 + 2 * i)]);
+    int low = hex_value(colour[static_cast<size_t>(2 + 2 * i)]);
+    if (high < 0 || low < 0) return false;
+    channels[i] = high * 16 + low;
+  }
+  red = channels[0];
+  green = channels[1];
+  blue = channels[2];
+  return true;
+}
+
+std::string rgb_triplet_or(const std::string& colour, const std::string& fallback) {
+  int red, green, blue;
+  if (!parse_hex_colour(colour, red, green, blue)) return fallback;
+  return std::to_string(red) + ";" + std::to_string(green) + ";" + std::to_string(blue);
+}
+
+std::string colour_wrap(ShellDialect dialect, const std::string& colour_key,
+                        const std::string& piece) {
+  const std::string colour = get_value("terminal", colour_key);
+  const bool bold = get_bool("terminal", "bold");
+  int red, green, blue;
+  const bool coloured = parse_hex_colour(colour, red, green, blue);
+  std::string opening;
+  std::string closing;
+  if (dialect == ShellDialect::Bash) {
+    if (coloured) {
+      opening = "\\[\\e[38;2;" + std::to_string(red) + ";" + std::to_string(green) + ";" +
+                std::to_string(blue) + "m\\]";
+    }
+    if (bold) opening += "\\[\\e[1m\\]";
+    if (!opening.empty()) closing = "\\[\\e[0m\\]";
+  } else {
+    if (coloured) opening = "%F{" + colour + "}";
+    if (bold) opening += "%B";
+    if (!opening.empty()) closing = std::string(bold ? "%b" : "") + (coloured ? "%f" : "");
+  }
+  return opening + piece + closing;
+}
+
+std::string escape_prompt_text(ShellDialect dialect, const std::string& text) {
+  const bool bash = dialect == ShellDialect::Bash;
+  std::string out;
+  out.reserve(text.size() + 8);
+  for (char c : text) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '$':
+        out += "\\$";
+        break;
+      case '\\':
+        out += bash ? "\\\\\\\\" : "\\\\";
+        break;
+      case '`':
+        out += "\\`";
+        break;
+      case '%':
+        out += bash ? "%" : "%%";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string shell_single_quote(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      out += "'\\''";
+    } else {
+      out += c;
+    }
+  }
+  out += '\'';
+  return out;
+}

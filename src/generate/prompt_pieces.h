@@ -1,0 +1,17 @@
+// Small text rules shared by every prompt generator: colours, bold, escaping and quoting.
+#pragma once
+
+#include <string>
+
+enum class ShellDialect { Bash, Zsh };
+
+// "#RRGGBB" (either letter case) into three channels; false for any other text.
+bool parse_hex_colour(const std::string& colour, int& red, int& green, int& blue);
+// "R;G;B" in decimal, or the fallback when the colour does not parse.
+std::string rgb_triplet_or(const std::string& colour, const std::string& fallback);
+// The piece with the colour of terminal.<colour_key> and the bold setting around it.
+std::string colour_wrap(ShellDialect dialect, const std::string& colour_key,
+                        const std::string& piece);
+// Literal text made safe to stand between double quotes in prompt.sh and show as written.
+std::string escape_prompt_text(ShellDialect dialect, const std::string& text);
+std::string shell_single_quote(const std::string& text);

@@ -1,0 +1,182 @@
+#include "generate/stylesheet.h"
+
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "settings/value_access.h"
+
+namespace {
+
+const char kHeader[] =
+    "/* fennick: generated from fennick.ini \xE2\x80\x94 edit the settings, not this file */\n";
+
+struct ShapeRadius {
+  const char* shape;
+  const char* radius;
+};
+
+const ShapeRadius kShapes[] = {
+    {"square", "0"},
+    {"soft", "4px"},
+    {"round", "10px"},
+    {"pill", "999px"},
+    {"tab", "10px 10px 0 0"},
+    {"tab_bottom", "0 0 10px 10px"},
+    {"leaf", "14px 0 14px 0"},
+    {"leaf_reverse", "0 14px 0 14px"},
+};
+
+struct FontWord {
+  const char* word;
+  const char* weight;  // set when the word names a weight
+  const char* style;   // set when the word names a style
+};
+
+// Style words a font chooser writes after the family; an entry with neither part is ignored.
+const FontWord kFontWords[] = {
+    {"bold", "bold", nullptr},     {"heavy", "bold", nullptr},   {"ultra-bold", "bold", nullptr},
+    {"semi-bold", "bold", nullptr}, {"light", "300", nullptr},   {"ultra-light", "300", nullptr},
+    {"italic", nullptr, "italic"}, {"oblique", nullptr, "italic"}, {"regular", nullptr, nullptr},
+    {"roman", nullptr, nullptr},   {"normal", nullptr, nullptr}, {"medium", nullptr, nullptr},
+    {"book", nullptr, nullptr},
+};
+
+const FontWord* find_font_word(const std::string& word) {
+  std::string lower = word;
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  for (const FontWord& entry : kFontWords) {
+    if (lower == entry.word) return &entry;
+  }
+  return nullptr;
+}
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// A decimal number such as 12, 10.5 or .5, written back in its shortest general form.
+bool read_font_size(std::string word, std::string& size) {
+  size_t comma = word.find(',');
+  if (comma != std::string::npos) word[comma] = '.';
+  bool digit = false;
+  bool point = false;
+  for (char c : word) {
+    if (c >= '0' && c <= '9') {
+      digit = true;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  if (!digit) return false;
+  double number = 0;
+  auto parsed = std::from_chars(word.data(), word.data() + word.size(), number);
+  if (parsed.ec != std::errc()) return false;
+  char buffer[64];
+  auto printed = std::to_chars(buffer, buffer + sizeof buffer, number,
+                               std::chars_format::general, 15);
+  size = std::string(buffer, printed.ptr);
+  return true;
+}
+
+}  // namespace
+
+FontParts parse_font_description(const std::string& description) {
+  FontParts parts;
+  size_t begin = 0;
+  size_t end = description.size();
+  while (begin < end && is_blank(description[begin])) ++begin;
+  while (end > begin && is_blank(description[end - 1])) --end;
+  if (begin == end) return parts;
+
+  std::vector<std::string> words;
+  for (size_t start = begin;;) {
+    size_t blank = description.find(' ', start);
+    if (blank == std::string::npos || blank >= end) {
+      words.push_back(description.substr(start, end - start));
+      break;
+    }
+    words.push_back(description.substr(start, blank - start));
+    start = blank + 1;
+  }
+
+  int i = static_cast<int>(words.size()) - 1;
+  if (words.size() >= 2 && read_font_size(words.back(), parts.size)) --i;
+  // Walking leftwards, the leftmost of two words for the same part is seen last and wins.
+  for (; i >= 0; --i) {
+    const FontWord* entry = find_font_word(words[static_cast<size_t>(i)]);
+    if (!entry) break;
+    if (entry->weight) parts.weight = entry->weight;
+    if (entry->style) parts.style = entry->style;
+  }
+
+  std::string family;
+  for (int w = 0; w <= i; ++w) {
+    if (w > 0) family += ' ';
+    family += words[static_cast<size_t>(w)];
+  }
+  size_t first = family.find_first_not_of(" \t");
+  size_t last = family.find_last_not_of(" \t");
+  parts.family = first == std::string::npos ? "sans-serif" : family.substr(first, last - first + 1);
+  return parts;
+}
+
+std::string crumb_state_rules(const std::string& font, const std::string& colour,
+                              const std::string& background, int height, bool selected) {
+  FontParts parts = parse_font_description(font);
+  std::string text;
+  if (!parts.family.empty()) {
+    std::string family;
+    for (char c : parts.family) {
+      if (c != '"') family += c;
+    }
+    text += " font-family: \"" + family + "\";";
+  }
+  if (!parts.size.empty()) text += " font-size: " + parts.size + "pt;";
+  if (!font.empty()) {
+    text += " font-weight: " + (parts.weight.empty() ? std::string("normal") : parts.weight) + ";";
+    text += " font-style: " + (parts.style.empty() ? std::string("normal") : parts.style) + ";";
+  }
+  if (!colour.empty()) text += " color: " + colour + ";";
+
+  std::string box;
+  if (height > 0) box += " min-height: " + std::to_string(height) + "px;";
+  if (!background.empty()) box += " background-image: none; background-color: " + background + ";";
+
+  const std::string selector = selected ? ".path-bar button:checked" : ".path-bar button";
+  std::string rules;
+  if (!box.empty()) rules += selector + " {" + box + " }\n";
+  if (!text.empty()) rules += selector + " label {" + text + " }\n";
+  return rules;
+}
+
+std::string generate_stylesheet() {
+  std::string css = kHeader;
+  if (!get_bool("pathbar", "enabled")) return css;
+
+  std::string radius = get_value("pathbar", "border_radius") + "px";
+  const std::string shape = get_value("pathbar", "shape");
+  for (const ShapeRadius& entry : kShapes) {
+    if (shape == entry.shape) radius = entry.radius;
+  }
+
+  std::string declarations = " border-style: " + get_value("pathbar", "border_style") + ";" +
+                             " border-width: " + get_value("pathbar", "border_width") + "px;" +
+                             " border-radius: " + radius + ";";
+  const std::string border_colour = get_value("pathbar", "border_color");
+  if (!border_colour.empty()) declarations += " border-color: " + border_colour + ";";
+  const int spacing = get_int("pathbar", "spacing");
+  if (spacing > 0) declarations += " margin: 0 " + std::to_string((int64_t{spacing} + 1) / 2) + "px;";
+
+  css += ".path-bar button, .path-bar.linked > button {" + declarations + " }\n";
+  css += crumb_state_rules(get_value("pathbar", "normal_font"), get_value("pathbar", "normal_color"),
+                           get_value("pathbar", "normal_bg"), get_int("pathbar", "normal_height"),
+                           false);
+  css += crumb_state_rules(get_value("pathbar", "selected_font"),
+                           get_value("pathbar", "selected_color"), get_value("pathbar", "selected_bg"),
+                           get_int("pathbar", "selected_height"), true);
+  return css;
+}

@@ -1,0 +1,15 @@
+// The one way the program writes a file: a sibling temporary file renamed over the target.
+#pragma once
+
+#include <string>
+
+// Writes text to path so that readers see either the old or the new file, never a part of it.
+// Creates the containing directories. A symbolic link at path is followed and the file it points
+// at is replaced; the new file keeps the permission bits of the file it replaces. Fails with
+// "Unable to create file ..." when the temporary file cannot be created and with
+// "cannot write " + path when it cannot be written or renamed into place.
+void write_file_atomic(const std::string& path, const std::string& text);
+
+// Creates a directory and every missing parent; existing ones are fine, failures are left for
+// the caller's next step to report.
+void make_directories(const std::string& dir);

@@ -1,0 +1,34 @@
+// The fixed catalogue of every setting the program knows, in file and display order.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+enum class SettingKind : int32_t { Bool, Int, Text, Colour, Font, Choice, Keys };
+
+struct Setting {
+  std::string section;
+  std::string key;
+  SettingKind kind;
+  std::string default_value;  // already in the normal form of its kind
+  int32_t min;                // bounds of an Int row; 0 otherwise
+  int32_t max;
+  std::string choices;  // comma-separated words of a Choice row; empty otherwise
+  std::string page;
+  std::string group;
+  std::string label;
+  std::string hint;
+};
+
+// Fills the process-wide catalogue with every row, in order. Called once per run, first of all.
+void build_catalogue();
+
+void add_setting(const char* section, const char* key, SettingKind kind, const char* default_value,
+                 int32_t min, int32_t max, const char* choices, const char* page, const char* group,
+                 const char* label, const char* hint);
+void add_plain_setting(const char* section, const char* key, SettingKind kind,
+                       const char* default_value, const char* page, const char* group,
+                       const char* label, const char* hint);
+
+int setting_count();
+const Setting& setting_at(int index);

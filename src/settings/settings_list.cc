@@ -1,0 +1,44 @@
+#include "settings/settings_list.h"
+
+#include "settings/catalogue.h"
+#include "settings/console.h"
+#include "settings/settings_file.h"
+
+namespace {
+
+std::string lowered(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+void append_padded(std::string& out, const std::string& field, size_t width) {
+  out += field;
+  if (field.size() < width) out.append(width - field.size(), ' ');
+}
+
+}  // namespace
+
+void print_settings_list(const std::string& page) {
+  const std::string wanted = lowered(page);
+  std::string out;
+  const std::string* last_page = nullptr;
+  for (int i = 0; i < setting_count(); ++i) {
+    const Setting& row = setting_at(i);
+    if (!page.empty() && lowered(row.page) != wanted && row.section != wanted) continue;
+    if (!last_page || *last_page != row.page) {
+      out += "\n== " + row.page + " ==\n";
+      last_page = &row.page;
+    }
+    const std::string& value = stored_value(i);
+    out += "  ";
+    append_padded(out, row.section + "." + row.key, 28);
+    out += " = ";
+    append_padded(out, value, 22);
+    out += ' ';
+    if (value != row.default_value) out += "(default: " + row.default_value + ")";
+    out += '\n';
+  }
+  print_out(out);
+}

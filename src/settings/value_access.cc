@@ -1,0 +1,199 @@
+#include "settings/value_access.h"
+
+#include "settings/console.h"
+
+#include "settings/catalogue.h"
+#include "settings/settings_file.h"
+
+namespace {
+
+char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string ascii_lowered(std::string text) {
+  for (char& c : text) c = ascii_lower(c);
+  return text;
+}
+
+bool equal_ignoring_case(const char* a, size_t length, const std::string& b) {
+  if (length != b.size()) return false;
+  for (size_t i = 0; i < length; ++i) {
+    if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
+  }
+  return true;
+}
+
+bool is_hex_digit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+bool normalize_bool(std::string& value) {
+  std::string word = ascii_lowered(value);
+  if (word == "1" || word == "yes" || word == "on") word = "true";
+  if (word == "0" || word == "no" || word == "off") word = "false";
+  if (word != "true" && word != "false") return false;
+  value = word;
+  return true;
+}
+
+bool normalize_int(const Setting& row, std::string& value) {
+  int32_t number;
+  if (!parse_int32(value, number)) return false;
+  if (number < row.min) number = row.min;
+  if (number > row.max) number = row.max;
+  value = std::to_string(number);
+  return true;
+}
+
+bool normalize_colour(std::string& value) {
+  std::string colour = value;
+  if (!colour.empty() && colour[0] != '#' && colour.size() == 6) colour.insert(0, "#");
+  if (!colour.empty() && !is_hex_colour(colour)) return false;
+  for (char& c : colour) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  value = colour;
+  return true;
+}
+
+// The word is stored as the catalogue spells it, so that generators can compare exactly.
+bool normalize_choice(const Setting& row, std::string& value) {
+  const std::string& choices = row.choices;
+  size_t start = 0;
+  while (start <= choices.size()) {
+    size_t comma = choices.find(',', start);
+    if (comma == std::string::npos) comma = choices.size();
+    if (comma > start && equal_ignoring_case(choices.data() + start, comma - start, value)) {
+      value = choices.substr(start, comma - start);
+      return true;
+    }
+    start = comma + 1;
+  }
+  return false;
+}
+
+// The file holds one value per line, so neither line break can be part of a value.
+bool is_single_line(const std::string& value) {
+  return value.find_first_of("\n\r") == std::string::npos;
+}
+
+}  // namespace
+
+int find_setting(const std::string& section, const std::string& key) {
+  for (int i = 0; i < setting_count(); ++i) {
+    const Setting& row = setting_at(i);
+    if (row.key == key && row.section == section) return i;
+  }
+  return -1;
+}
+
+int resolve_setting_name(const std::string& name) {
+  size_t dot = name.find('.');
+  if (dot != std::string::npos) return find_setting(name.substr(0, dot), name.substr(dot + 1));
+  int found = -1;
+  for (int i = 0; i < setting_count(); ++i) {
+    if (setting_at(i).key != name) continue;
+    if (found >= 0) return -2;
+    found = i;
+  }
+  return found;
+}
+
+std::string get_value(const std::string& section, const std::string& key) {
+  int index = find_setting(section, key);
+  return index < 0 ? std::string() : stored_value(index);
+}
+
+bool get_bool(const std::string& section, const std::string& key) {
+  return get_value(section, key) == "true";
+}
+
+int32_t get_int(const std::string& section, const std::string& key) {
+  int32_t number;
+  return parse_int32(get_value(section, key), number) ? number : 0;
+}
+
+bool parse_int32(const std::string& text, int32_t& number) {
+  size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == text.size()) return false;
+  int64_t magnitude = 0;
+  for (; i < text.size(); ++i) {
+    char c = text[i];
+    if (c < '0' || c > '9') return false;
+    magnitude = magnitude * 10 + (c - '0');
+    if (magnitude > 2147483648LL) return false;
+  }
+  int64_t result = negative ? -magnitude : magnitude;
+  if (result > 2147483647LL) return false;
+  number = static_cast<int32_t>(result);
+  return true;
+}
+
+bool normalize_value(int index, std::string& value) {
+  const Setting& row = setting_at(index);
+  switch (row.kind) {
+    case SettingKind::Bool:
+      return normalize_bool(value);
+    case SettingKind::Int:
+      return normalize_int(row, value);
+    case SettingKind::Colour:
+      return normalize_colour(value);
+    case SettingKind::Choice:
+      return normalize_choice(row, value);
+    case SettingKind::Text:
+    case SettingKind::Font:
+    case SettingKind::Keys:
+      return is_single_line(value);
+  }
+  return false;
+}
+
+bool is_hex_colour(const std::string& text) {
+  if (text.size() != 7 || text[0] != '#') return false;
+  for (size_t i = 1; i < 7; ++i) {
+    if (!is_hex_digit(text[i])) return false;
+  }
+  return true;
+}
+
+std::string value_hint(int index) {
+  const Setting& row = setting_at(index);
+  switch (row.kind) {
+    case SettingKind::Bool:
+      return "  (use true or false)";
+    case SettingKind::Int:
+      return "  (a number from " + std::to_string(row.min) + " to " + std::to_string(row.max) + ")";
+    case SettingKind::Colour:
+      return "  (a colour like #E69F00, or empty for the theme colour)";
+    case SettingKind::Choice:
+      return "  (one of: " + row.choices + ")";
+    case SettingKind::Keys:
+      return "  (a key combination like <Primary><Shift>F3)";
+    case SettingKind::Text:
+    case SettingKind::Font:
+      break;
+  }
+  return "";
+}
+
+bool set_setting(const std::string& name, const std::string& value) {
+  int index = resolve_setting_name(name);
+  std::string message;
+  if (index == -2) {
+    message = "fennick: \"" + name + "\" is ambiguous; write section.key\n";
+  } else if (index < 0) {
+    message = "fennick: unknown setting \"" + name + "\"  (try: fennick list)\n";
+  } else {
+    std::string normal = value;
+    if (normalize_value(index, normal)) {
+      store_value(index, normal);
+      return true;
+    }
+    const Setting& row = setting_at(index);
+    message = "fennick: bad value \"" + value + "\" for " + row.section + "." + row.key +
+              value_hint(index) + "\n";
+  }
+  print_err(message);
+  return false;
+}

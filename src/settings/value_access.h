@@ -1,0 +1,26 @@
+// Reading, checking and storing setting values by name.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Index of the row with exactly this section and key, or -1.
+int find_setting(const std::string& section, const std::string& key);
+// "section.key" or a bare key: the index, -1 when nothing matches, -2 when a bare key is shared.
+int resolve_setting_name(const std::string& name);
+
+// Readers never fail: an unknown setting reads as empty, false or 0.
+std::string get_value(const std::string& section, const std::string& key);
+bool get_bool(const std::string& section, const std::string& key);
+int32_t get_int(const std::string& section, const std::string& key);
+
+// Parses an optionally signed decimal 32-bit integer; false for anything else.
+bool parse_int32(const std::string& text, int32_t& number);
+
+// True when value is acceptable for row index; value is then replaced by its normal form.
+bool normalize_value(int index, std::string& value);
+bool is_hex_colour(const std::string& text);
+std::string value_hint(int index);
+
+// Stores a value given by the user; false after one message on standard error.
+bool set_setting(const std::string& name, const std::string& value);

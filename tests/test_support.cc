@@ -1,0 +1,140 @@
+#include "test_support.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "settings/catalogue.h"
+#include "settings/settings_file.h"
+
+extern char** environ;
+
+const char kFennickBinary[] = FENNICK_BINARY;
+const char kSourceDir[] = FENNICK_SOURCE_DIR;
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "fennick-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  path = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  // Tests may leave read-only folders behind; make them writable so that they can be removed.
+  for (auto it = std::filesystem::recursive_directory_iterator(path, ignored);
+       it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+    if (it->is_directory(ignored) && !it->is_symlink(ignored)) chmod(it->path().c_str(), 0700);
+  }
+  chmod(path.c_str(), 0700);
+  std::filesystem::remove_all(path, ignored);
+}
+
+void TempHomeTest::SetUp() {
+  const std::string home = dir_.path;
+  setenv("HOME", home.c_str(), 1);
+  setenv("FENNICK_DIR", (home + "/config").c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+  setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
+  setenv("FENNICK_PREFIX", (home + "/prefix").c_str(), 1);
+  setenv("FENNICK_SHARE", (home + "/share").c_str(), 1);
+  unsetenv("DISPLAY");
+  unsetenv("FENNICK_FORCE");
+  build_catalogue();
+  reset_all_to_defaults();
+}
+
+namespace {
+
+// Reads both pipes until the child closes them, so that neither can fill up and block it.
+void drain(int out_fd, int err_fd, std::string& out, std::string& err) {
+  pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
+  std::string* sinks[2] = {&out, &err};
+  int open_count = 2;
+  while (open_count > 0) {
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+      char buffer[65536];
+      ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
+      if (got > 0) {
+        sinks[i]->append(buffer, static_cast<size_t>(got));
+      } else if (got == 0 || errno != EINTR) {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open_count;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+RunResult run_program(const std::vector<std::string>& args, const std::string& input) {
+  int out_pipe[2], err_pipe[2], in_pipe[2];
+  if (pipe2(out_pipe, O_CLOEXEC) || pipe2(err_pipe, O_CLOEXEC) || pipe2(in_pipe, O_CLOEXEC)) {
+    throw std::runtime_error("pipe failed");
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, in_pipe[0], 0);
+  posix_spawn_file_actions_adddup2(&actions, out_pipe[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, err_pipe[1], 2);
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid;
+  int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(in_pipe[0]);
+  close(out_pipe[1]);
+  close(err_pipe[1]);
+  if (!input.empty()) {
+    ssize_t ignored = write(in_pipe[1], input.data(), input.size());
+    (void)ignored;
+  }
+  close(in_pipe[1]);
+  RunResult result{127, "", ""};
+  drain(out_pipe[0], err_pipe[0], result.out, result.err);
+  if (spawned != 0) return result;
+  int wait_status = 0;
+  while (waitpid(pid, &wait_status, 0) < 0 && errno == EINTR) {
+  }
+  result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
+  return result;
+}
+
+RunResult run_fennick(const std::vector<std::string>& args) {
+  std::vector<std::string> full{kFennickBinary};
+  full.insert(full.end(), args.begin(), args.end());
+  return run_program(full);
+}
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void write_file(const std::string& path, const std::string& text) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+bool file_exists(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0;
+}

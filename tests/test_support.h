@@ -1,0 +1,48 @@
+// Helpers shared by the tests: a private home for every test and running the built program.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// A fresh temporary directory, removed with everything in it when the value goes away.
+struct TempDir {
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  std::string path;
+};
+
+// Points HOME, FENNICK_DIR, the XDG folders and the prefixes into a fresh temporary folder and
+// clears DISPLAY, so that nothing a test does can reach the real home. The settings catalogue is
+// built and the store holds the defaults.
+class TempHomeTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  std::string home() const { return dir_.path; }
+  std::string config() const { return dir_.path + "/config"; }
+
+ private:
+  TempDir dir_;
+};
+
+struct RunResult {
+  int status;  // exit status, or 128 + signal number
+  std::string out;
+  std::string err;
+};
+
+// Runs the built fennick with the given arguments (without the program name) in the current
+// environment; the child's standard input is empty.
+RunResult run_fennick(const std::vector<std::string>& args);
+// Runs any program the same way; args[0] is looked up on PATH.
+RunResult run_program(const std::vector<std::string>& args, const std::string& input = "");
+
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& text);
+bool file_exists(const std::string& path);
+
+extern const char kFennickBinary[];
+extern const char kSourceDir[];
