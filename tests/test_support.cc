@@ -92,7 +92,8 @@ RunResult run_program(const std::vector<std::string>& args, const std::string& i
   posix_spawn_file_actions_adddup2(&actions, out_pipe[1], 1);
   posix_spawn_file_actions_adddup2(&actions, err_pipe[1], 2);
   std::vector<char*> argv;
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  for (const std::string& arg : args)
+    argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   pid_t pid;
   int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);

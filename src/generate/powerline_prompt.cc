@@ -84,7 +84,8 @@ std::string folder_line() {
   const std::string style = get_value("terminal", "cwd_style");
   if (style == "base") return "          txt=${p##*/}; [ -n \"$txt\" ] || txt=/;;\n";
   if (style == "short") {
-    return "          b=${p##*/}; d=${p%/*}; d=${d##*/}; if [ -z \"$d\" ] || [ \"$d\" = \"$p\" ] || "
+    return "          b=${p##*/}; d=${p%/*}; d=${d##*/}; if [ -z \"$d\" ] || [ \"$d\" = \"$p\" ] "
+           "|| "
            "[ \"$d\" = \"$b\" ]; then txt=$p; else txt=\"$d/$b\"; fi;;\n";
   }
   return "          txt=$p;;\n";
@@ -95,11 +96,9 @@ std::string folder_line() {
 // "\", "$" and "`" under prompt_subst ("!" under prompt_bang); in bash "\" for the prompt decoding,
 // and under promptvars "$" and "`" too, with the decoding's own backslash in front.
 const char kBlockTextEscape[] =
-    "    if [ -n \"$ZSH_VERSION\" ]; then txt=${txt//\\%/%%}; if [[ -o promptsubst ]]; then "
-    "txt=${txt//\\\\/'\\\\'}; txt=${txt//\\$/'\\$'}; txt=${txt//\\`/'\\`'}; fi; "
-    "if [[ -o promptbang ]]; then txt=${txt//!/'!!'}; fi\n"
-    "    elif shopt -q promptvars; then txt=${txt//\\\\/'\\\\\\\\'}; txt=${txt//\\$/'\\\\$'}; "
-    "txt=${txt//\\`/'\\\\`'}; else txt=${txt//\\\\/'\\\\'}; fi\n";
+    R"ESC(    if [ -n "$ZSH_VERSION" ]; then txt=${txt//\%/%%}; if [[ -o promptsubst ]]; then txt=${txt//\\/"\\\\"}; txt=${txt//\$/"\\\$"}; txt=${txt//\`/"\\\`"}; fi; if [[ -o promptbang ]]; then txt=${txt//!/'!!'}; fi
+    elif shopt -q promptvars; then txt=${txt//\\/"\\\\\\\\"}; txt=${txt//\$/"\\\\\$"}; txt=${txt//\`/"\\\\\`"}; else txt=${txt//\\/"\\\\"}; fi
+)ESC";
 
 }  // namespace
 

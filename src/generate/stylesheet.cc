@@ -18,14 +18,10 @@ struct ShapeRadius {
 };
 
 const ShapeRadius kShapes[] = {
-    {"square", "0"},
-    {"soft", "4px"},
-    {"round", "10px"},
-    {"pill", "999px"},
-    {"tab", "10px 10px 0 0"},
-    {"tab_bottom", "0 0 10px 10px"},
-    {"leaf", "14px 0 14px 0"},
-    {"leaf_reverse", "0 14px 0 14px"},
+    {"square", "0"},           {"soft", "4px"},
+    {"round", "10px"},         {"pill", "999px"},
+    {"tab", "10px 10px 0 0"},  {"tab_bottom", "0 0 10px 10px"},
+    {"leaf", "14px 0 14px 0"}, {"leaf_reverse", "0 14px 0 14px"},
 };
 
 struct FontWord {
@@ -36,10 +32,10 @@ struct FontWord {
 
 // Style words a font chooser writes after the family; an entry with neither part is ignored.
 const FontWord kFontWords[] = {
-    {"bold", "bold", nullptr},     {"heavy", "bold", nullptr},   {"ultra-bold", "bold", nullptr},
-    {"semi-bold", "bold", nullptr}, {"light", "300", nullptr},   {"ultra-light", "300", nullptr},
-    {"italic", nullptr, "italic"}, {"oblique", nullptr, "italic"}, {"regular", nullptr, nullptr},
-    {"roman", nullptr, nullptr},   {"normal", nullptr, nullptr}, {"medium", nullptr, nullptr},
+    {"bold", "bold", nullptr},      {"heavy", "bold", nullptr},     {"ultra-bold", "bold", nullptr},
+    {"semi-bold", "bold", nullptr}, {"light", "300", nullptr},      {"ultra-light", "300", nullptr},
+    {"italic", nullptr, "italic"},  {"oblique", nullptr, "italic"}, {"regular", nullptr, nullptr},
+    {"roman", nullptr, nullptr},    {"normal", nullptr, nullptr},   {"medium", nullptr, nullptr},
     {"book", nullptr, nullptr},
 };
 
@@ -54,7 +50,9 @@ const FontWord* find_font_word(const std::string& word) {
   return nullptr;
 }
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_blank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 // A decimal number such as 12, 10.5 or .5, written back in its shortest general form.
 bool read_font_size(std::string word, std::string& size) {
@@ -76,8 +74,8 @@ bool read_font_size(std::string word, std::string& size) {
   auto parsed = std::from_chars(word.data(), word.data() + word.size(), number);
   if (parsed.ec != std::errc()) return false;
   char buffer[64];
-  auto printed = std::to_chars(buffer, buffer + sizeof buffer, number,
-                               std::chars_format::general, 15);
+  auto printed =
+      std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::general, 15);
   size = std::string(buffer, printed.ptr);
   return true;
 }
@@ -88,8 +86,10 @@ FontParts parse_font_description(const std::string& description) {
   FontParts parts;
   size_t begin = 0;
   size_t end = description.size();
-  while (begin < end && is_blank(description[begin])) ++begin;
-  while (end > begin && is_blank(description[end - 1])) --end;
+  while (begin < end && is_blank(description[begin]))
+    ++begin;
+  while (end > begin && is_blank(description[end - 1]))
+    --end;
   if (begin == end) return parts;
 
   std::vector<std::string> words;
@@ -169,14 +169,15 @@ std::string generate_stylesheet() {
   const std::string border_colour = get_value("pathbar", "border_color");
   if (!border_colour.empty()) declarations += " border-color: " + border_colour + ";";
   const int spacing = get_int("pathbar", "spacing");
-  if (spacing > 0) declarations += " margin: 0 " + std::to_string((int64_t{spacing} + 1) / 2) + "px;";
+  if (spacing > 0)
+    declarations += " margin: 0 " + std::to_string((int64_t{spacing} + 1) / 2) + "px;";
 
   css += ".path-bar button, .path-bar.linked > button {" + declarations + " }\n";
-  css += crumb_state_rules(get_value("pathbar", "normal_font"), get_value("pathbar", "normal_color"),
-                           get_value("pathbar", "normal_bg"), get_int("pathbar", "normal_height"),
-                           false);
-  css += crumb_state_rules(get_value("pathbar", "selected_font"),
-                           get_value("pathbar", "selected_color"), get_value("pathbar", "selected_bg"),
-                           get_int("pathbar", "selected_height"), true);
+  css += crumb_state_rules(get_value("pathbar", "normal_font"),
+                           get_value("pathbar", "normal_color"), get_value("pathbar", "normal_bg"),
+                           get_int("pathbar", "normal_height"), false);
+  css += crumb_state_rules(
+      get_value("pathbar", "selected_font"), get_value("pathbar", "selected_color"),
+      get_value("pathbar", "selected_bg"), get_int("pathbar", "selected_height"), true);
   return css;
 }

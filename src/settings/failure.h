@@ -4,4 +4,6 @@
 #include <stdexcept>
 #include <string>
 
-[[noreturn]] inline void fail(const std::string& message) { throw std::runtime_error(message); }
+[[noreturn]] inline void fail(const std::string& message) {
+  throw std::runtime_error(message);
+}

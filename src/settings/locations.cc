@@ -7,7 +7,9 @@ std::string env_text(const char* name) {
   return value ? value : "";
 }
 
-std::string home_dir() { return env_text("HOME"); }
+std::string home_dir() {
+  return env_text("HOME");
+}
 
 std::string config_dir() {
   std::string dir = env_text("FENNICK_DIR");
@@ -17,9 +19,15 @@ std::string config_dir() {
   return base + "/fennick";
 }
 
-std::string settings_path() { return config_dir() + "/fennick.ini"; }
-std::string stylesheet_path() { return config_dir() + "/fennick.css"; }
-std::string prompt_script_path() { return config_dir() + "/prompt.sh"; }
+std::string settings_path() {
+  return config_dir() + "/fennick.ini";
+}
+std::string stylesheet_path() {
+  return config_dir() + "/fennick.css";
+}
+std::string prompt_script_path() {
+  return config_dir() + "/prompt.sh";
+}
 
 std::string prefix_dir() {
   std::string prefix = env_text("FENNICK_PREFIX");

@@ -57,19 +57,25 @@ bool read_whole_file(const std::string& path, std::string& text) {
   return true;
 }
 
-bool is_trimmed_away(char c) { return static_cast<unsigned char>(c) < 33; }
+bool is_trimmed_away(char c) {
+  return static_cast<unsigned char>(c) < 33;
+}
 
 // The part of [begin, end) without characters below code 33 at either end.
 std::string trimmed(const char* begin, const char* end) {
-  while (begin < end && is_trimmed_away(*begin)) ++begin;
-  while (end > begin && is_trimmed_away(end[-1])) --end;
+  while (begin < end && is_trimmed_away(*begin))
+    ++begin;
+  while (end > begin && is_trimmed_away(end[-1]))
+    --end;
   return std::string(begin, end);
 }
 
 // One line of the file; true when it was understood (or is blank, a comment or a header).
 bool read_line(const char* begin, const char* end, std::string& section) {
-  while (begin < end && is_trimmed_away(*begin)) ++begin;
-  while (end > begin && is_trimmed_away(end[-1])) --end;
+  while (begin < end && is_trimmed_away(*begin))
+    ++begin;
+  while (end > begin && is_trimmed_away(end[-1]))
+    --end;
   if (begin == end || *begin == '#' || *begin == ';') return true;
   if (*begin == '[' && end[-1] == ']' && end - begin >= 2) {
     section.assign(begin + 1, end - 1);
@@ -87,13 +93,18 @@ bool read_line(const char* begin, const char* end, std::string& section) {
 
 }  // namespace
 
-const std::string& stored_value(int index) { return store[static_cast<size_t>(index)]; }
+const std::string& stored_value(int index) {
+  return store[static_cast<size_t>(index)];
+}
 
-void store_value(int index, const std::string& value) { store[static_cast<size_t>(index)] = value; }
+void store_value(int index, const std::string& value) {
+  store[static_cast<size_t>(index)] = value;
+}
 
 void reset_all_to_defaults() {
   store.resize(static_cast<size_t>(setting_count()));
-  for (int i = 0; i < setting_count(); ++i) store[static_cast<size_t>(i)] = setting_at(i).default_value;
+  for (int i = 0; i < setting_count(); ++i)
+    store[static_cast<size_t>(i)] = setting_at(i).default_value;
 }
 
 int32_t read_settings_text(const std::string& text) {
@@ -103,7 +114,8 @@ int32_t read_settings_text(const std::string& text) {
   const char* end = data + text.size();
   while (data < end) {
     const char* line_end = data;
-    while (line_end < end && *line_end != '\n' && *line_end != '\r') ++line_end;
+    while (line_end < end && *line_end != '\n' && *line_end != '\r')
+      ++line_end;
     if (!read_line(data, line_end, section)) ++not_understood;
     data = line_end;
     if (data < end) data += (*data == '\r' && data + 1 < end && data[1] == '\n') ? 2 : 1;
@@ -162,7 +174,8 @@ std::string settings_text() {
 
 std::string escape_value(const std::string& text) {
   size_t trailing = 0;
-  while (trailing < text.size() && text[text.size() - 1 - trailing] == ' ') ++trailing;
+  while (trailing < text.size() && text[text.size() - 1 - trailing] == ' ')
+    ++trailing;
   const size_t body_end = text.size() - trailing;
   std::string out;
   out.reserve(text.size() + 8);
@@ -178,7 +191,8 @@ std::string escape_value(const std::string& text) {
       out += c;
     }
   }
-  for (size_t i = 0; i < trailing; ++i) out += "\\s";
+  for (size_t i = 0; i < trailing; ++i)
+    out += "\\s";
   return out;
 }
 

@@ -7,10 +7,13 @@
 
 namespace {
 
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char ascii_lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string ascii_lowered(std::string text) {
-  for (char& c : text) c = ascii_lower(c);
+  for (char& c : text)
+    c = ascii_lower(c);
   return text;
 }
 
