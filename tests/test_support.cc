@@ -15,6 +15,7 @@
 
 #include "settings/catalogue.h"
 #include "settings/settings_file.h"
+#include "settings/value_access.h"
 
 extern char** environ;
 
@@ -138,4 +139,15 @@ void write_file(const std::string& path, const std::string& text) {
 bool file_exists(const std::string& path) {
   struct stat info;
   return lstat(path.c_str(), &info) == 0;
+}
+
+void make_dir(const std::string& path) {
+  std::filesystem::create_directories(path);
+}
+
+void set_value(const std::string& name, const std::string& value) {
+  testing::internal::CaptureStderr();
+  bool stored = set_setting(name, value);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(stored) << err;
 }

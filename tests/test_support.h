@@ -46,3 +46,7 @@ bool file_exists(const std::string& path);
 
 extern const char kFennickBinary[];
 extern const char kSourceDir[];
+
+void make_dir(const std::string& path);
+// Stores a setting through set_setting; fails the test with the message when it is refused.
+void set_value(const std::string& name, const std::string& value);
