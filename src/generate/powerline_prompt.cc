@@ -94,10 +94,11 @@ std::string folder_line() {
 // Block texts come from outside (user, host, folder and branch names) and the shell expands the
 // prompt once more when it shows it, so each is escaped to show literally: in zsh "%" always, and
 // "\", "$" and "`" under prompt_subst ("!" under prompt_bang); in bash "\" for the prompt decoding,
-// and under promptvars "$" and "`" too, with the decoding's own backslash in front.
+// and under promptvars (always in POSIX mode) "$" and "`" too, with the decoding's own backslash in
+// front ("!" in POSIX mode).
 const char kBlockTextEscape[] =
     R"ESC(    if [ -n "$ZSH_VERSION" ]; then txt=${txt//\%/%%}; if [[ -o promptsubst ]]; then txt=${txt//\\/"\\\\"}; txt=${txt//\$/"\\\$"}; txt=${txt//\`/"\\\`"}; fi; if [[ -o promptbang ]]; then txt=${txt//!/'!!'}; fi
-    elif shopt -q promptvars; then txt=${txt//\\/"\\\\\\\\"}; txt=${txt//\$/"\\\\\$"}; txt=${txt//\`/"\\\\\`"}; else txt=${txt//\\/"\\\\"}; fi
+    elif shopt -q promptvars || shopt -qo posix; then txt=${txt//\\/"\\\\\\\\"}; txt=${txt//\$/"\\\\\$"}; txt=${txt//\`/"\\\\\`"}; if shopt -qo posix; then txt=${txt//!/'!!'}; fi; else txt=${txt//\\/"\\\\"}; fi
 )ESC";
 
 }  // namespace
@@ -130,7 +131,10 @@ std::string powerline_functions() {
   s += "    case $k in\n";
   s += "      user) txt=$USER; " + colours_of("user") + ";;\n";
   s += "      host) txt=${HOSTNAME:-$HOST}; txt=${txt%%.*}; " + colours_of("host") + ";;\n";
-  s += "      cwd) p=${PWD/#$HOME/$t}; " + colours_of("cwd") + "\n";
+  // The home folder becomes "~" only as a whole folder name: /home/al is not the start of
+  // /home/alice.
+  s += "      cwd) p=$PWD; [ -n \"$HOME\" ] && case $PWD/ in \"$HOME\"/*) p=$t${PWD#\"$HOME\"};; esac; " +
+       colours_of("cwd") + "\n";
   s += folder_line();
   s += "      git) txt=$(__fk_br); " + colours_of("git") + ";;\n";
   s += "      time) txt=$(date +%H:%M); " + colours_of("time") + ";;\n";

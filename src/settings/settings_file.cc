@@ -35,7 +35,8 @@ const char* const kOldPaneKeys[][3] = {
 bool read_whole_file(const std::string& path, std::string& text) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    if (errno == ENOENT) return false;
+    // A path through a regular file cannot hold a settings file either: nothing to read.
+    if (errno == ENOENT || errno == ENOTDIR) return false;
     fail("Unable to open file \"" + path + "\": " + std::strerror(errno));
   }
   text.clear();

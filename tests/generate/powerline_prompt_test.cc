@@ -27,7 +27,7 @@ std::vector<std::string> function_lines() {
   std::vector<std::string> lines = lines_of(text);
   EXPECT_EQ(lines.size(), 43u);
   EXPECT_EQ(lines[16].substr(0, 34), "    if [ -n \"$ZSH_VERSION\" ]; then");
-  EXPECT_EQ(lines[17].substr(0, 29), "    elif shopt -q promptvars;");
+  EXPECT_EQ(lines[17].substr(0, 28), "    elif shopt -q promptvars");
   lines.erase(lines.begin() + 16, lines.begin() + 18);
   return lines;
 }
@@ -43,7 +43,8 @@ const char* const kDefaultLines[] = {
     "    case $k in",
     "      user) txt=$USER; fg='78;201;176'; bg='31;61;58';;",
     "      host) txt=${HOSTNAME:-$HOST}; txt=${txt%%.*}; fg='86;156;214'; bg='27;47;69';;",
-    "      cwd) p=${PWD/#$HOME/$t}; fg='220;220;170'; bg='59;59;38'",
+    "      cwd) p=$PWD; [ -n \"$HOME\" ] && case $PWD/ in \"$HOME\"/*) p=$t${PWD#\"$HOME\"};; esac; "
+    "fg='220;220;170'; bg='59;59;38'",
     "          txt=$p;;",
     "      git) txt=$(__fk_br); fg='197;134;192'; bg='58;42;58';;",
     "      time) txt=$(date +%H:%M); fg='156;220;254'; bg='31;51;64';;",

@@ -1,0 +1,94 @@
+// Helpers of the command tests: the expected usage text, the settings file as a given set of
+// values would write it, and a look at which files a command left in a folder.
+#pragma once
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "settings/settings_file.h"
+#include "settings/value_access.h"
+#include "test_support.h"
+
+// The usage text, line by line, for a configuration whose settings file is settings_path.
+inline std::string expected_usage(const std::string& settings_path) {
+  const char* const lines[] = {
+      "fennick 1.1 \xE2\x80\x94 tune Nemo: path bar, terminal prompt, panes, sidebar",
+      "",
+      "  fennick [gui]                 settings window",
+      "  fennick list [PAGE]           every setting with its current value",
+      "  fennick get KEY               one value (KEY = section.key, or the key alone when "
+      "unique)",
+      "  fennick set KEY VALUE [...]   change settings, then apply",
+      "  fennick reset [KEY]           back to defaults (all, or one setting)",
+      "  fennick export FILE           save every setting to FILE",
+      "  fennick import FILE           load settings from FILE (current ones saved as "
+      "fennick.ini.bak)",
+      "  fennick apply                 rewrite fennick.css and prompt.sh from the settings",
+      "  fennick css | prompt          print what apply would write",
+      "  fennick palette NAME          read-only colours: okabe, protan, deutan, tritan, achroma, "
+      "tol, contrast, classic",
+      "  fennick enable | disable      make the tuned Nemo the default / undo (user level, no "
+      "sudo)",
+      "  fennick status                what is installed, enabled and running",
+      "  fennick font check|install|use|restore   a font with the powerline glyphs: detect, "
+      "download MesloLGS NF, use it in the terminal, undo",
+      "  fennick uninstall [--yes]     remove the tool; asks about the tuned Nemo, build cache "
+      "and font (settings are kept)",
+      "  fennick restart               close every Nemo window and start Nemo again (applies "
+      "enable/disable)",
+      "  fennick action-install | action-remove   the \"Fennick\xE2\x80\xA6\" right-click entry "
+      "(also added by enable)",
+      "  fennick prompt-install | prompt-remove   add/remove the 3-line hook in ~/.bashrc and "
+      "~/.zshrc",
+      "  fennick version | help",
+      "",
+  };
+  std::string text;
+  for (const char* line : lines)
+    text += std::string(line) + "\n";
+  return text + "Settings: " + settings_path + "   (override the folder with FENNICK_DIR)\n";
+}
+
+inline std::vector<std::string> split_lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+// Names of the entries of a folder; empty when the folder does not exist.
+inline std::set<std::string> folder_entries(const std::string& dir) {
+  std::set<std::string> names;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(dir, error))
+    names.insert(entry.path().filename().string());
+  return names;
+}
+
+// The text of the settings file holding the defaults except for the given values, which must
+// already be in normal form. The store is left at the defaults.
+inline std::string settings_text_with(
+    const std::vector<std::pair<std::string, std::string>>& values) {
+  reset_all_to_defaults();
+  for (const auto& [name, value] : values) {
+    const int index = resolve_setting_name(name);
+    if (index < 0) ADD_FAILURE() << "no setting " << name;
+    if (index >= 0) store_value(index, value);
+  }
+  std::string text = settings_text();
+  reset_all_to_defaults();
+  return text;
+}
+
+inline const std::set<std::string>& generated_files() {
+  static const std::set<std::string> names{"fennick.ini", "fennick.css", "prompt.sh"};
+  return names;
+}

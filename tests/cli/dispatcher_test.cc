@@ -1,0 +1,163 @@
+// The command word: usage text, version, lower-casing, unknown words and their exit codes.
+#include <stdlib.h>
+
+#include "cli/cli_helpers.h"
+#include "test_support.h"
+
+namespace {
+
+class DispatcherTest : public TempHomeTest {
+ protected:
+  std::string usage() const { return expected_usage(config() + "/fennick.ini"); }
+
+  // Asserts that a run printed the usage text and nothing else, with exit 0, and wrote nothing.
+  void expect_usage(const RunResult& run) const {
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, usage());
+    EXPECT_EQ(run.err, "");
+    EXPECT_FALSE(file_exists(config()));
+  }
+
+  void expect_unknown(const RunResult& run, const std::string& word) const {
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "fennick: unknown command \"" + word + "\"\n");
+    EXPECT_EQ(run.out, usage());
+    EXPECT_FALSE(file_exists(config()));
+  }
+};
+
+TEST_F(DispatcherTest, UsageTextLineByLine) {
+  const RunResult run = run_fennick({"help"});
+  const std::vector<std::string> lines = split_lines(run.out);
+  const std::vector<std::string> expected = split_lines(usage());
+  ASSERT_EQ(lines.size(), 22u);
+  for (size_t i = 0; i < expected.size(); ++i)
+    EXPECT_EQ(lines[i], expected[i]) << "usage line " << i + 1;
+  // Every line ends with a line feed, the last one too.
+  EXPECT_EQ(run.out.back(), '\n');
+  EXPECT_EQ(lines[21],
+            "Settings: " + config() + "/fennick.ini   (override the folder with FENNICK_DIR)");
+  // The descriptions of the short command lines start in one column.
+  for (size_t i : {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16}) {
+    EXPECT_EQ(lines[i].substr(29, 3), "   ") << lines[i];
+    EXPECT_NE(lines[i][32], ' ') << lines[i];
+  }
+}
+
+TEST_F(DispatcherTest, NoCommandWordWithoutDisplayShowsUsage) {
+  expect_usage(run_fennick({}));
+  expect_usage(run_fennick({""}));
+  // An empty first argument stands for no command word even when operands follow.
+  expect_usage(run_fennick({"", "terminal.symbol"}));
+  // A DISPLAY that is set but empty counts as no display.
+  setenv("DISPLAY", "", 1);
+  expect_usage(run_fennick({}));
+}
+
+TEST_F(DispatcherTest, HelpWordsInAnyLetterCase) {
+  for (const char* word : {"help", "--help", "-h", "HELP", "Help", "--HELP", "-H"}) {
+    SCOPED_TRACE(word);
+    expect_usage(run_fennick({word}));
+  }
+  // Operands after help are ignored.
+  expect_usage(run_fennick({"help", "set", "x"}));
+}
+
+TEST_F(DispatcherTest, VersionWordsPrintOneLine) {
+  for (const char* word : {"version", "--version", "Version", "VERSION", "--Version"}) {
+    SCOPED_TRACE(word);
+    const RunResult run = run_fennick({word});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "fennick 1.1\n");
+    EXPECT_EQ(run.err, "");
+  }
+  EXPECT_FALSE(file_exists(config()));
+}
+
+TEST_F(DispatcherTest, VersionMatchesTheFirstUsageLine) {
+  const std::string version = run_fennick({"version"}).out;
+  const std::string first_usage_line = split_lines(run_fennick({"help"}).out)[0];
+  EXPECT_EQ(first_usage_line.rfind(version.substr(0, version.size() - 1) + " \xE2\x80\x94 ", 0),
+            0u);
+}
+
+TEST_F(DispatcherTest, UnknownWordIsReportedLowerCasedWithUsage) {
+  expect_unknown(run_fennick({"FOO"}), "foo");
+  expect_unknown(run_fennick({"foo", "bar"}), "foo");
+  expect_unknown(run_fennick({"Frobnicate"}), "frobnicate");
+  expect_unknown(run_fennick({"AZ-az@[`{"}), "az-az@[`{");
+  // Only ASCII letters are lower-cased; other bytes are reported as given.
+  expect_unknown(run_fennick({"\xC3\x84PFEL"}), "\xC3\x84pfel");
+  // Words are whole: neither prefixes nor padded words are commands.
+  expect_unknown(run_fennick({"lis"}), "lis");
+  expect_unknown(run_fennick({" list"}), " list");
+  expect_unknown(run_fennick({"list "}), "list ");
+  expect_unknown(run_fennick({"--list"}), "--list");
+  expect_unknown(run_fennick({"-v"}), "-v");
+}
+
+TEST_F(DispatcherTest, CommandWordsAreLowerCased) {
+  const RunResult list = run_fennick({"LIST", "panes"});
+  EXPECT_EQ(list.status, 0);
+  EXPECT_EQ(list.out, run_fennick({"list", "panes"}).out);
+  const RunResult get = run_fennick({"Get", "terminal.symbol"});
+  EXPECT_EQ(get.status, 0);
+  EXPECT_EQ(get.out, "$\n");
+}
+
+// The settings window is not part of this build: the word gui, and no word on a display,
+// are answered as an unknown command.
+TEST_F(DispatcherTest, GuiWordIsAnUnknownCommandForNow) {
+  expect_unknown(run_fennick({"gui"}), "gui");
+  expect_unknown(run_fennick({"GUI"}), "gui");
+  expect_unknown(run_fennick({"--gui"}), "--gui");
+  setenv("DISPLAY", ":0", 1);
+  expect_unknown(run_fennick({}), "gui");
+  expect_unknown(run_fennick({""}), "gui");
+  // With a display, explicit words still run as usual.
+  const RunResult version = run_fennick({"version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "fennick 1.1\n");
+}
+
+TEST_F(DispatcherTest, UsageNamesTheSettingsFileOfTheEnvironment) {
+  unsetenv("FENNICK_DIR");
+  setenv("XDG_CONFIG_HOME", (home() + "/xdg").c_str(), 1);
+  EXPECT_EQ(
+      split_lines(run_fennick({}).out).back(),
+      "Settings: " + home() + "/xdg/fennick/fennick.ini   (override the folder with FENNICK_DIR)");
+
+  setenv("XDG_CONFIG_HOME", "", 1);
+  EXPECT_EQ(split_lines(run_fennick({}).out).back(),
+            "Settings: " + home() +
+                "/.config/fennick/fennick.ini   (override the folder with FENNICK_DIR)");
+
+  // A trailing slash is kept as given.
+  setenv("FENNICK_DIR", (home() + "/mine/").c_str(), 1);
+  EXPECT_EQ(split_lines(run_fennick({"help"}).out).back(),
+            "Settings: " + home() + "/mine//fennick.ini   (override the folder with FENNICK_DIR)");
+  EXPECT_EQ(folder_entries(home()), std::set<std::string>{});
+}
+
+TEST_F(DispatcherTest, ReadingCommandsWriteNothing) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{},
+                                             {"help"},
+                                             {"version"},
+                                             {"list"},
+                                             {"get", "symbol"},
+                                             {"css"},
+                                             {"prompt"},
+                                             {"nosuch"},
+                                             {"get"},
+                                             {"get", "nosuch"},
+                                             {"set", "symbol"},
+                                             {"set", "nosuch", "1"},
+                                             {"reset", "nosuch"}}) {
+    SCOPED_TRACE(args.empty() ? "(none)" : args[0]);
+    run_fennick(args);
+    EXPECT_EQ(folder_entries(home()), std::set<std::string>{});
+  }
+}
+
+}  // namespace
