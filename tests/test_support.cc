@@ -151,3 +151,14 @@ void set_value(const std::string& name, const std::string& value) {
   std::string err = testing::internal::GetCapturedStderr();
   EXPECT_TRUE(stored) << err;
 }
+
+bool is_symlink(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+unsigned mode_of(const std::string& path) {
+  struct stat info;
+  EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
+  return info.st_mode & 07777;
+}

@@ -43,6 +43,9 @@ RunResult run_program(const std::vector<std::string>& args, const std::string& i
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& text);
 bool file_exists(const std::string& path);
+bool is_symlink(const std::string& path);
+// Permission bits of the file at path (a link is followed).
+unsigned mode_of(const std::string& path);
 
 extern const char kFennickBinary[];
 extern const char kSourceDir[];

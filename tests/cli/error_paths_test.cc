@@ -34,16 +34,6 @@ class ErrorPathsTest : public TempHomeTest {
     return run.out.empty() ? run.out : run.out.substr(0, run.out.size() - 1);
   }
 
-  static mode_t mode_of(const std::string& path) {
-    struct stat info;
-    EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
-    return info.st_mode & 07777;
-  }
-
-  static bool is_symlink(const std::string& path) {
-    struct stat info;
-    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
-  }
 };
 
 const std::vector<std::vector<std::string>>& every_kind_of_command() {

@@ -37,16 +37,6 @@ class AtomicFileTest : public TempHomeTest {
     return names;
   }
 
-  static mode_t mode_of(const std::string& path) {
-    struct stat info;
-    EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
-    return info.st_mode & 07777;
-  }
-
-  static bool is_symlink(const std::string& path) {
-    struct stat info;
-    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
-  }
 
   static std::string link_text(const std::string& path) {
     return std::filesystem::read_symlink(path).string();
