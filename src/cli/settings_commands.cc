@@ -58,7 +58,7 @@ int cmd_reset(const CommandLine& line) {
       print_err("fennick: unknown setting \"" + name + "\"\n");
       return 1;
     }
-    store_value(index, setting_at(index).default_value);
+    store_value(index, std::string(setting_at(index).default_value));
   }
   apply_settings();
   print_out("reset and applied\n");

@@ -1,6 +1,6 @@
 #include "generate/stylesheet.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -54,29 +54,41 @@ bool is_blank(char c) {
   return c == ' ' || c == '\t';
 }
 
-// A decimal number such as 12, 10.5 or .5, written back in its shortest general form.
+// A decimal number such as 12, 10,5 or .5, written back in its shortest form: no leading zeros,
+// no trailing zeros after the point, no point without a fraction, at most 15 significant digits.
+// Worked on the digits themselves, so that no locale or floating-point rounding can change it.
 bool read_font_size(std::string word, std::string& size) {
   size_t comma = word.find(',');
   if (comma != std::string::npos) word[comma] = '.';
-  bool digit = false;
-  bool point = false;
-  for (char c : word) {
-    if (c >= '0' && c <= '9') {
-      digit = true;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      return false;
+  const size_t point = word.find('.');
+  std::string digits = word;
+  if (point != std::string::npos) digits.erase(point, 1);
+  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) return false;
+  size_t whole_length = point == std::string::npos ? digits.size() : point;
+
+  const size_t first = digits.find_first_not_of('0');
+  const size_t kMaxDigits = 15;
+  if (first != std::string::npos && digits.size() - first > kMaxDigits) {
+    const size_t cut = first + kMaxDigits;
+    bool carry = digits[cut] >= '5';
+    digits.resize(cut);
+    for (size_t i = cut; carry && i-- > 0;) {
+      carry = digits[i] == '9';
+      digits[i] = carry ? '0' : static_cast<char>(digits[i] + 1);
     }
+    if (carry) {
+      digits.insert(0, 1, '1');
+      ++whole_length;
+    }
+    if (digits.size() < whole_length) digits.append(whole_length - digits.size(), '0');
   }
-  if (!digit) return false;
-  double number = 0;
-  auto parsed = std::from_chars(word.data(), word.data() + word.size(), number);
-  if (parsed.ec != std::errc()) return false;
-  char buffer[64];
-  auto printed =
-      std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::general, 15);
-  size = std::string(buffer, printed.ptr);
+
+  std::string whole = digits.substr(0, whole_length);
+  std::string fraction = digits.substr(whole_length);
+  whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+  if (whole.empty()) whole = "0";
+  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+  size = fraction.empty() ? whole : whole + "." + fraction;
   return true;
 }
 

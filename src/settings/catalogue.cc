@@ -29,6 +29,14 @@ const Setting& setting_at(int index) {
   return catalogue[static_cast<size_t>(index)];
 }
 
+std::string setting_name(int index) {
+  const Setting& row = setting_at(index);
+  std::string name(row.section);
+  name += '.';
+  name += row.key;
+  return name;
+}
+
 void build_catalogue() {
   catalogue.clear();
   catalogue.reserve(62);

@@ -39,12 +39,14 @@ bool read_whole_file(const std::string& path, std::string& text) {
     if (errno == ENOENT || errno == ENOTDIR) return false;
     fail("Unable to open file \"" + path + "\": " + std::strerror(errno));
   }
-  text.clear();
+  // Read straight into the text, sized by the file (one byte more to see the end at once).
   struct stat info;
-  if (fstat(fd, &info) == 0 && info.st_size > 0) text.reserve(static_cast<size_t>(info.st_size));
-  char buffer[65536];
+  size_t capacity = fstat(fd, &info) == 0 && info.st_size > 0 ? info.st_size + 1 : 4096;
+  size_t used = 0;
+  text.resize(capacity);
   for (;;) {
-    ssize_t got = read(fd, buffer, sizeof buffer);
+    if (used == text.size()) text.resize(text.size() * 2);
+    ssize_t got = read(fd, &text[used], text.size() - used);
     if (got == 0) break;
     if (got < 0) {
       if (errno == EINTR) continue;
@@ -52,8 +54,9 @@ bool read_whole_file(const std::string& path, std::string& text) {
       close(fd);
       fail("Unable to open file \"" + path + "\": " + std::strerror(reason));
     }
-    text.append(buffer, static_cast<size_t>(got));
+    used += static_cast<size_t>(got);
   }
+  text.resize(used);
   close(fd);
   return true;
 }
@@ -156,7 +159,7 @@ void save_if_migrated() {
 
 std::string settings_text() {
   std::string text = kHeader;
-  const std::string* previous_section = nullptr;
+  const std::string_view* previous_section = nullptr;
   for (int i = 0; i < setting_count(); ++i) {
     const Setting& row = setting_at(i);
     if (!previous_section || *previous_section != row.section) {

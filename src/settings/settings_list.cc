@@ -6,7 +6,8 @@
 
 namespace {
 
-std::string lowered(std::string text) {
+std::string lowered(std::string_view view) {
+  std::string text(view);
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
@@ -23,21 +24,27 @@ void append_padded(std::string& out, const std::string& field, size_t width) {
 void print_settings_list(const std::string& page) {
   const std::string wanted = lowered(page);
   std::string out;
-  const std::string* last_page = nullptr;
+  const std::string_view* last_page = nullptr;
   for (int i = 0; i < setting_count(); ++i) {
     const Setting& row = setting_at(i);
     if (!page.empty() && lowered(row.page) != wanted && row.section != wanted) continue;
     if (!last_page || *last_page != row.page) {
-      out += "\n== " + row.page + " ==\n";
+      out += "\n== ";
+      out += row.page;
+      out += " ==\n";
       last_page = &row.page;
     }
     const std::string& value = stored_value(i);
     out += "  ";
-    append_padded(out, row.section + "." + row.key, 28);
+    append_padded(out, setting_name(i), 28);
     out += " = ";
     append_padded(out, value, 22);
     out += ' ';
-    if (value != row.default_value) out += "(default: " + row.default_value + ")";
+    if (value != row.default_value) {
+      out += "(default: ";
+      out += row.default_value;
+      out += ')';
+    }
     out += '\n';
   }
   print_out(out);

@@ -60,13 +60,13 @@ bool normalize_colour(std::string& value) {
 
 // The word is stored as the catalogue spells it, so that generators can compare exactly.
 bool normalize_choice(const Setting& row, std::string& value) {
-  const std::string& choices = row.choices;
+  const std::string_view choices = row.choices;
   size_t start = 0;
   while (start <= choices.size()) {
     size_t comma = choices.find(',', start);
     if (comma == std::string::npos) comma = choices.size();
     if (comma > start && equal_ignoring_case(choices.data() + start, comma - start, value)) {
-      value = choices.substr(start, comma - start);
+      value = std::string(choices.substr(start, comma - start));
       return true;
     }
     start = comma + 1;
@@ -170,7 +170,7 @@ std::string value_hint(int index) {
     case SettingKind::Colour:
       return "  (a colour like #E69F00, or empty for the theme colour)";
     case SettingKind::Choice:
-      return "  (one of: " + row.choices + ")";
+      return "  (one of: " + std::string(row.choices) + ")";
     case SettingKind::Keys:
       return "  (a key combination like <Primary><Shift>F3)";
     case SettingKind::Text:
@@ -193,9 +193,8 @@ bool set_setting(const std::string& name, const std::string& value) {
       store_value(index, normal);
       return true;
     }
-    const Setting& row = setting_at(index);
-    message = "fennick: bad value \"" + value + "\" for " + row.section + "." + row.key +
-              value_hint(index) + "\n";
+    message = "fennick: bad value \"" + value + "\" for " + setting_name(index) + value_hint(index) +
+              "\n";
   }
   print_err(message);
   return false;

@@ -49,9 +49,9 @@ std::string default_list(const std::string& only_page) {
   for (int i = 0; i < setting_count(); ++i) {
     const Setting& row = setting_at(i);
     if (!only_page.empty() && row.page != only_page) continue;
-    if (row.page != last_page) text += "\n== " + row.page + " ==\n";
+    if (row.page != last_page) text += "\n== " + std::string(row.page) + " ==\n";
     last_page = row.page;
-    text += list_line(row.section + "." + row.key, row.default_value);
+    text += list_line(setting_name(i), std::string(row.default_value));
   }
   return text;
 }

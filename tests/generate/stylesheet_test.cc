@@ -109,6 +109,15 @@ TEST_F(StylesheetTest, FontDescriptions) {
   EXPECT_EQ(parts_of("  \t "), "|||");
   EXPECT_EQ(parts_of("Sans 12.0"), "Sans|12||");
   EXPECT_EQ(parts_of("Sans 0.1234567890123456"), "Sans|0.123456789012346||");
+  EXPECT_EQ(parts_of("Sans 007.50"), "Sans|7.5||");
+  EXPECT_EQ(parts_of("Sans ,5"), "Sans|0.5||");
+  EXPECT_EQ(parts_of("Sans 9.99999999999999999"), "Sans|10||");
+  EXPECT_EQ(parts_of("Sans 123456789012345678"), "Sans|123456789012346000||");
+  EXPECT_EQ(parts_of("Sans 0.000001234567890123456"), "Sans|0.00000123456789012346||");
+  EXPECT_EQ(parts_of("Sans 0"), "Sans|0||");
+  EXPECT_EQ(parts_of("Sans ."), "Sans .|||");
+  EXPECT_EQ(parts_of("Sans 1.2.3"), "Sans 1.2.3|||");
+  EXPECT_EQ(parts_of("Sans -5"), "Sans -5|||");
   EXPECT_EQ(parts_of("Sans 12pt"), "Sans 12pt|||");
   EXPECT_EQ(parts_of("Sans 1,2,3"), "Sans 1,2,3|||");
   // The leftmost of two weight words wins; an unknown word ends the walk.

@@ -32,7 +32,7 @@ TEST_F(CatalogueTest, BuildingTwiceGivesTheSameCatalogue) {
 TEST_F(CatalogueTest, OnlyEnabledIsSharedBetweenSections) {
   std::map<std::string, std::set<std::string>> sections_of_key;
   for (int i = 0; i < setting_count(); ++i) {
-    sections_of_key[setting_at(i).key].insert(setting_at(i).section);
+    sections_of_key[std::string(setting_at(i).key)].insert(std::string(setting_at(i).section));
   }
   for (const auto& [key, sections] : sections_of_key) {
     if (key == "enabled") {
@@ -44,23 +44,23 @@ TEST_F(CatalogueTest, OnlyEnabledIsSharedBetweenSections) {
 }
 
 TEST_F(CatalogueTest, SectionsComeOnceEachInOrderAndMapToOnePage) {
-  const std::map<std::string, std::string> page_of = {{"pathbar", "Path bar"},
+  const std::map<std::string_view, std::string_view> page_of = {{"pathbar", "Path bar"},
                                                       {"terminal", "Terminal"},
                                                       {"panes", "Panes"},
                                                       {"sidebar", "Sidebar"}};
-  std::vector<std::string> order;
+  std::vector<std::string_view> order;
   for (int i = 0; i < setting_count(); ++i) {
     const Setting& row = setting_at(i);
     if (order.empty() || order.back() != row.section) order.push_back(row.section);
     EXPECT_EQ(row.page, page_of.at(row.section)) << row.key;
   }
-  EXPECT_EQ(order, (std::vector<std::string>{"pathbar", "terminal", "panes", "sidebar"}));
+  EXPECT_EQ(order, (std::vector<std::string_view>{"pathbar", "terminal", "panes", "sidebar"}));
 }
 
 TEST_F(CatalogueTest, EveryDefaultIsAlreadyInNormalForm) {
   for (int i = 0; i < setting_count(); ++i) {
     const Setting& row = setting_at(i);
-    std::string value = row.default_value;
+    std::string value(row.default_value);
     EXPECT_TRUE(normalize_value(i, value)) << row.section << "." << row.key;
     EXPECT_EQ(value, row.default_value) << row.section << "." << row.key;
     if (row.kind == SettingKind::Int) {
