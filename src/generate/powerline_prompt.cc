@@ -133,7 +133,8 @@ std::string powerline_functions() {
   s += "      host) txt=${HOSTNAME:-$HOST}; txt=${txt%%.*}; " + colours_of("host") + ";;\n";
   // The home folder becomes "~" only as a whole folder name: /home/al is not the start of
   // /home/alice.
-  s += "      cwd) p=$PWD; [ -n \"$HOME\" ] && case $PWD/ in \"$HOME\"/*) p=$t${PWD#\"$HOME\"};; esac; " +
+  s += "      cwd) p=$PWD; [ -n \"$HOME\" ] && case $PWD/ in \"$HOME\"/*) p=$t${PWD#\"$HOME\"};; "
+       "esac; " +
        colours_of("cwd") + "\n";
   s += folder_line();
   s += "      git) txt=$(__fk_br); " + colours_of("git") + ";;\n";

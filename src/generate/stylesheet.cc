@@ -87,7 +87,8 @@ bool read_font_size(std::string word, std::string& size) {
   std::string fraction = digits.substr(whole_length);
   whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
   if (whole.empty()) whole = "0";
-  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+  while (!fraction.empty() && fraction.back() == '0')
+    fraction.pop_back();
   size = fraction.empty() ? whole : whole + "." + fraction;
   return true;
 }

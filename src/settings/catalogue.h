@@ -13,7 +13,7 @@ struct Setting {
   std::string_view key;
   SettingKind kind;
   std::string_view default_value;  // already in the normal form of its kind
-  int32_t min;                // bounds of an Int row; 0 otherwise
+  int32_t min;                     // bounds of an Int row; 0 otherwise
   int32_t max;
   std::string_view choices;  // comma-separated words of a Choice row; empty otherwise
   std::string_view page;

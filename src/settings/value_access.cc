@@ -193,8 +193,8 @@ bool set_setting(const std::string& name, const std::string& value) {
       store_value(index, normal);
       return true;
     }
-    message = "fennick: bad value \"" + value + "\" for " + setting_name(index) + value_hint(index) +
-              "\n";
+    message = "fennick: bad value \"" + value + "\" for " + setting_name(index) +
+              value_hint(index) + "\n";
   }
   print_err(message);
   return false;

@@ -33,7 +33,6 @@ class ErrorPathsTest : public TempHomeTest {
     EXPECT_EQ(run.err, "");
     return run.out.empty() ? run.out : run.out.substr(0, run.out.size() - 1);
   }
-
 };
 
 const std::vector<std::vector<std::string>>& every_kind_of_command() {

@@ -15,8 +15,7 @@
 namespace {
 
 [[noreturn]] void broken(const char* rule, int index, const std::string& value) {
-  std::fprintf(stderr, "%s: %s = \"%s\"\n", rule, setting_name(index).c_str(),
-               value.c_str());
+  std::fprintf(stderr, "%s: %s = \"%s\"\n", rule, setting_name(index).c_str(), value.c_str());
   std::abort();
 }
 

@@ -43,7 +43,8 @@ const char* const kDefaultLines[] = {
     "    case $k in",
     "      user) txt=$USER; fg='78;201;176'; bg='31;61;58';;",
     "      host) txt=${HOSTNAME:-$HOST}; txt=${txt%%.*}; fg='86;156;214'; bg='27;47;69';;",
-    "      cwd) p=$PWD; [ -n \"$HOME\" ] && case $PWD/ in \"$HOME\"/*) p=$t${PWD#\"$HOME\"};; esac; "
+    "      cwd) p=$PWD; [ -n \"$HOME\" ] && case $PWD/ in \"$HOME\"/*) p=$t${PWD#\"$HOME\"};; "
+    "esac; "
     "fg='220;220;170'; bg='59;59;38'",
     "          txt=$p;;",
     "      git) txt=$(__fk_br); fg='197;134;192'; bg='58;42;58';;",

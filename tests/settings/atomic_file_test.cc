@@ -37,7 +37,6 @@ class AtomicFileTest : public TempHomeTest {
     return names;
   }
 
-
   static std::string link_text(const std::string& path) {
     return std::filesystem::read_symlink(path).string();
   }

@@ -45,9 +45,9 @@ TEST_F(CatalogueTest, OnlyEnabledIsSharedBetweenSections) {
 
 TEST_F(CatalogueTest, SectionsComeOnceEachInOrderAndMapToOnePage) {
   const std::map<std::string_view, std::string_view> page_of = {{"pathbar", "Path bar"},
-                                                      {"terminal", "Terminal"},
-                                                      {"panes", "Panes"},
-                                                      {"sidebar", "Sidebar"}};
+                                                                {"terminal", "Terminal"},
+                                                                {"panes", "Panes"},
+                                                                {"sidebar", "Sidebar"}};
   std::vector<std::string_view> order;
   for (int i = 0; i < setting_count(); ++i) {
     const Setting& row = setting_at(i);
