@@ -65,21 +65,22 @@ bool is_trimmed_away(char c) {
   return static_cast<unsigned char>(c) < 33;
 }
 
-// The part of [begin, end) without characters below code 33 at either end.
-std::string trimmed(const char* begin, const char* end) {
+// Narrows [begin, end) to leave out characters below code 33 at either end.
+void trim(const char*& begin, const char*& end) {
   while (begin < end && is_trimmed_away(*begin))
     ++begin;
   while (end > begin && is_trimmed_away(end[-1]))
     --end;
+}
+
+std::string trimmed(const char* begin, const char* end) {
+  trim(begin, end);
   return std::string(begin, end);
 }
 
 // One line of the file; true when it was understood (or is blank, a comment or a header).
 bool read_line(const char* begin, const char* end, std::string& section) {
-  while (begin < end && is_trimmed_away(*begin))
-    ++begin;
-  while (end > begin && is_trimmed_away(end[-1]))
-    --end;
+  trim(begin, end);
   if (begin == end || *begin == '#' || *begin == ';') return true;
   if (*begin == '[' && end[-1] == ']' && end - begin >= 2) {
     section.assign(begin + 1, end - 1);
