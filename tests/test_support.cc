@@ -21,6 +21,7 @@ extern char** environ;
 
 const char kFennickBinary[] = FENNICK_BINARY;
 const char kSourceDir[] = FENNICK_SOURCE_DIR;
+const char kNemoStandIn[] = NEMO_STAND_IN;
 
 TempDir::TempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "fennick-test-XXXXXX").string();

@@ -53,3 +53,5 @@ extern const char kSourceDir[];
 void make_dir(const std::string& path);
 // Stores a setting through set_setting; fails the test with the message when it is refused.
 void set_value(const std::string& name, const std::string& value);
+
+extern const char kNemoStandIn[];

@@ -17,3 +17,13 @@ int cmd_reset(const CommandLine& line);
 int cmd_apply(const CommandLine& line);
 int cmd_css(const CommandLine& line);
 int cmd_prompt(const CommandLine& line);
+
+// integrate_commands.cc
+int cmd_enable(const CommandLine& line);
+int cmd_disable(const CommandLine& line);
+int cmd_status(const CommandLine& line);
+int cmd_restart(const CommandLine& line);
+int cmd_action_install(const CommandLine& line);
+int cmd_action_remove(const CommandLine& line);
+int cmd_prompt_install(const CommandLine& line);
+int cmd_prompt_remove(const CommandLine& line);

@@ -25,6 +25,14 @@ const Command kCommands[] = {
     {{"apply"}, cmd_apply},
     {{"css"}, cmd_css},
     {{"prompt"}, cmd_prompt},
+    {{"enable"}, cmd_enable},
+    {{"disable"}, cmd_disable},
+    {{"status"}, cmd_status},
+    {{"restart"}, cmd_restart},
+    {{"action-install"}, cmd_action_install},
+    {{"action-remove"}, cmd_action_remove},
+    {{"prompt-install"}, cmd_prompt_install},
+    {{"prompt-remove"}, cmd_prompt_remove},
 };
 
 const Command* find_command(const std::string& word) {

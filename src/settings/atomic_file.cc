@@ -74,7 +74,7 @@ void make_directories(const std::string& dir) {
   }
 }
 
-void write_file_atomic(const std::string& path, const std::string& text) {
+void write_file_atomic(const std::string& path, const std::string& text, int mode) {
   const std::string target = final_target(path);
   const std::string dir = directory_of(target);
   make_directories(dir);
@@ -88,8 +88,10 @@ void write_file_atomic(const std::string& path, const std::string& text) {
   }
 
   struct stat old_file;
-  bool keep_mode = stat(target.c_str(), &old_file) == 0 && S_ISREG(old_file.st_mode);
-  bool ok = (!keep_mode || fchmod(fd, old_file.st_mode & 07777) == 0) && write_all(fd, text) &&
+  if (mode < 0 && stat(target.c_str(), &old_file) == 0 && S_ISREG(old_file.st_mode)) {
+    mode = static_cast<int>(old_file.st_mode & 07777);
+  }
+  bool ok = (mode < 0 || fchmod(fd, static_cast<mode_t>(mode)) == 0) && write_all(fd, text) &&
             fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
   if (!ok || rename(temporary.c_str(), target.c_str()) != 0) {

@@ -8,7 +8,8 @@
 // at is replaced; the new file keeps the permission bits of the file it replaces. Fails with
 // "Unable to create file ..." when the temporary file cannot be created and with
 // "cannot write " + path when it cannot be written or renamed into place.
-void write_file_atomic(const std::string& path, const std::string& text);
+// mode, when given (0 to 07777), sets the permission bits of the new file instead.
+void write_file_atomic(const std::string& path, const std::string& text, int mode = -1);
 
 // Creates a directory and every missing parent; existing ones are fine, failures are left for
 // the caller's next step to report.

@@ -1,16 +1,12 @@
 #include "settings/settings_file.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstring>
+#include <stdexcept>
 #include <vector>
 
 #include "settings/atomic_file.h"
 #include "settings/catalogue.h"
-#include "settings/failure.h"
+#include "settings/file_reader.h"
 #include "settings/locations.h"
 #include "settings/value_access.h"
 
@@ -30,36 +26,6 @@ const char* const kOldPaneKeys[][3] = {
     {"key_left", "<Primary><Shift>F5", "F5"},
     {"key_right", "<Primary><Shift>F6", "F6"},
 };
-
-// Reads a whole file; false when there is no file at path.
-bool read_whole_file(const std::string& path, std::string& text) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    // A path through a regular file cannot hold a settings file either: nothing to read.
-    if (errno == ENOENT || errno == ENOTDIR) return false;
-    fail("Unable to open file \"" + path + "\": " + std::strerror(errno));
-  }
-  // Read straight into the text, sized by the file (one byte more to see the end at once).
-  struct stat info;
-  size_t capacity = fstat(fd, &info) == 0 && info.st_size > 0 ? info.st_size + 1 : 4096;
-  size_t used = 0;
-  text.resize(capacity);
-  for (;;) {
-    if (used == text.size()) text.resize(text.size() * 2);
-    ssize_t got = read(fd, &text[used], text.size() - used);
-    if (got == 0) break;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      int reason = errno;
-      close(fd);
-      fail("Unable to open file \"" + path + "\": " + std::strerror(reason));
-    }
-    used += static_cast<size_t>(got);
-  }
-  text.resize(used);
-  close(fd);
-  return true;
-}
 
 bool is_trimmed_away(char c) {
   return static_cast<unsigned char>(c) < 33;

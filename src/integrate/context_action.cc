@@ -1,0 +1,54 @@
+#include "integrate/context_action.h"
+
+#include <limits.h>
+#include <unistd.h>
+
+#include "integrate/desktop_switch.h"
+#include "integrate/shell_quote.h"
+#include "integrate/text_file.h"
+#include "settings/atomic_file.h"
+#include "settings/console.h"
+#include "settings/locations.h"
+
+std::string actions_dir() {
+  std::string data = env_text("XDG_DATA_HOME");
+  if (data.empty()) data = home_dir() + "/.local/share";
+  return data + "/nemo/actions";
+}
+
+std::string action_file_path() {
+  return actions_dir() + "/fennick.nemo_action";
+}
+
+std::string own_executable_path() {
+  char buffer[PATH_MAX];
+  ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  return length < 0 ? "fennick" : std::string(buffer, static_cast<size_t>(length));
+}
+
+std::string action_text(const std::string& executable_path) {
+  return "[Nemo Action]\n"
+         "Name=Fennick\xE2\x80\xA6\n"
+         "Comment=Tune the path bar, prompt, panes and sidebar\n"
+         "Exec=" +
+         shell_word(executable_path) +
+         " gui\n"
+         "Icon-Name=preferences-system\n"
+         "Selection=none\n"
+         "Extensions=any;\n"
+         "# managed by fennick\n";
+}
+
+void install_action() {
+  make_directories(actions_dir());
+  write_owned_file(action_file_path(), action_text(own_executable_path()));
+  print_out("added the \"Fennick\xE2\x80\xA6\" right-click entry (" + action_file_path() + ")\n");
+}
+
+void remove_action() {
+  const std::string path = action_file_path();
+  if (!path_exists(path)) return;
+  if (read_text_file(path).find("managed by fennick") == std::string::npos) return;
+  unlink(path.c_str());
+  print_out("removed " + path + "\n");
+}

@@ -1,0 +1,138 @@
+#include "integrate/desktop_switch.h"
+
+#include <unistd.h>
+
+#include "integrate/context_action.h"
+#include "integrate/shell_quote.h"
+#include "integrate/text_file.h"
+#include "settings/atomic_file.h"
+#include "settings/console.h"
+#include "settings/failure.h"
+#include "settings/locations.h"
+
+const char kSystemDesktopEntry[] = "/usr/share/applications/nemo.desktop";
+
+namespace {
+
+const char kBackupSuffix[] = ".fennick-bak";
+
+// The executable as an argument of a desktop entry's Exec key: quoted by the entry rules when it
+// holds anything but plain characters, then escaped as a desktop string value.
+std::string desktop_exec_argument(const std::string& path) {
+  if (path.find('%') == std::string::npos && shell_word(path) == path) return path;
+  std::string quoted = "\"";
+  for (char c : path) {
+    if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  quoted += '"';
+  std::string value;
+  for (char c : quoted) {
+    if (c == '\\') value += '\\';
+    if (c == '%') value += '%';
+    value += c;
+  }
+  return value;
+}
+
+}  // namespace
+
+std::string tuned_nemo_path() {
+  return prefix_dir() + "/bin/nemo";
+}
+std::string applications_dir() {
+  return home_dir() + "/.local/share/applications";
+}
+std::string dbus_services_dir() {
+  return home_dir() + "/.local/share/dbus-1/services";
+}
+std::string user_desktop_entry_path() {
+  return applications_dir() + "/nemo.desktop";
+}
+std::string nemo_service_path() {
+  return dbus_services_dir() + "/org.Nemo.service";
+}
+
+std::string file_manager_service_path() {
+  return dbus_services_dir() + "/org.freedesktop.FileManager1.service";
+}
+
+std::string tuned_desktop_text(const std::string& system_entry) {
+  const std::string exec = "Exec=" + desktop_exec_argument(tuned_nemo_path());
+  std::string text;
+  size_t start = 0;
+  while (start < system_entry.size()) {
+    size_t end = system_entry.find('\n', start);
+    if (end == std::string::npos) end = system_entry.size();
+    const std::string line = system_entry.substr(start, end - start);
+    if (line.compare(0, 5, "Exec=") == 0) {
+      const size_t blank = line.find(' ');
+      text += exec + (blank == std::string::npos ? "" : line.substr(blank));
+    } else {
+      text += line;
+    }
+    text += '\n';
+    start = end + 1;
+  }
+  return text + "X-Fennick=true\n";
+}
+
+std::string dbus_service_text(const std::string& bus_name) {
+  return "# managed by fennick (fennick disable removes this file)\n"
+         "[D-BUS Service]\n"
+         "Name=" +
+         bus_name + "\nExec=" + shell_word(tuned_nemo_path()) + " --gapplication-service\n";
+}
+
+bool is_ours(const std::string& text) {
+  return text.find("X-Fennick") != std::string::npos ||
+         text.find("managed by fennick") != std::string::npos;
+}
+
+void write_owned_file(const std::string& path, const std::string& text) {
+  if (path_exists(path) && !is_ours(read_text_file(path))) {
+    const std::string backup = path + kBackupSuffix;
+    if (!path_exists(backup)) copy_file(path, backup);
+  }
+  write_file_atomic(path, text);
+}
+
+void remove_if_ours(const std::string& path) {
+  if (!path_exists(path)) return;
+  if (is_ours(read_text_file(path))) {
+    unlink(path.c_str());
+    print_out("removed " + path + "\n");
+  } else {
+    print_out("left alone (not ours): " + path + "\n");
+  }
+}
+
+void enable_tuned_nemo() {
+  enable_tuned_nemo_from(kSystemDesktopEntry);
+}
+
+void enable_tuned_nemo_from(const std::string& system_entry_path) {
+  const std::string tuned = tuned_nemo_path();
+  if (!path_exists(tuned)) {
+    fail("the tuned Nemo is not installed (" + tuned + " missing). Run fennick-install.sh first.");
+  }
+  make_directories(applications_dir());
+  make_directories(dbus_services_dir());
+  const std::string system_entry = read_text_file(system_entry_path);
+  if (system_entry.empty()) fail(system_entry_path + " not found");
+
+  write_owned_file(user_desktop_entry_path(), tuned_desktop_text(system_entry));
+  write_owned_file(nemo_service_path(), dbus_service_text("org.Nemo"));
+  write_owned_file(file_manager_service_path(), dbus_service_text("org.freedesktop.FileManager1"));
+  install_action();
+  print_out("enabled: the tuned Nemo (" + tuned + ") now opens folders.\n");
+  print_out("A running Nemo keeps the old one until you run:  nemo -q   (then open a folder).\n");
+}
+
+void disable_tuned_nemo() {
+  remove_if_ours(user_desktop_entry_path());
+  remove_if_ours(nemo_service_path());
+  remove_if_ours(file_manager_service_path());
+  remove_action();
+  print_out("disabled: the system Nemo is used again after:  nemo -q\n");
+}

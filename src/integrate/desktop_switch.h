@@ -1,0 +1,31 @@
+// Making the tuned Nemo the user's file manager with user-level desktop and D-Bus files.
+#pragma once
+
+#include <string>
+
+extern const char kSystemDesktopEntry[];
+
+std::string tuned_nemo_path();
+std::string applications_dir();
+std::string dbus_services_dir();
+std::string user_desktop_entry_path();
+std::string nemo_service_path();
+std::string file_manager_service_path();
+
+// The system desktop entry with every Exec= line pointing at the tuned Nemo, marked as ours.
+std::string tuned_desktop_text(const std::string& system_entry);
+// The D-Bus service file that starts the tuned Nemo for the bus name.
+std::string dbus_service_text(const std::string& bus_name);
+
+// True when the text carries one of the program's ownership markers.
+bool is_ours(const std::string& text);
+// Writes a file the program owns. A file already there that is not ours is first kept once as
+// path + ".fennick-bak" (an existing backup is never overwritten).
+void write_owned_file(const std::string& path, const std::string& text);
+// Deletes the file when it is ours; says what it did.
+void remove_if_ours(const std::string& path);
+
+// Fails with a message when the tuned Nemo or the system desktop entry is missing.
+void enable_tuned_nemo();
+void enable_tuned_nemo_from(const std::string& system_entry_path);
+void disable_tuned_nemo();

@@ -1,0 +1,44 @@
+#include "integrate/status.h"
+
+#include <string>
+
+#include "integrate/desktop_switch.h"
+#include "integrate/running_nemo.h"
+#include "integrate/shell_hook.h"
+#include "integrate/text_file.h"
+#include "settings/console.h"
+#include "settings/locations.h"
+
+namespace {
+
+std::string file_line(const char* label, const std::string& path, const char* missing_note) {
+  return std::string(label) + path + (path_exists(path) ? "" : missing_note) + "\n";
+}
+
+const char* has_hook(const std::string& rc_file) {
+  return read_text_file(rc_file).find(kHookStartMarker) != std::string::npos ? "yes" : "no";
+}
+
+}  // namespace
+
+void print_status() {
+  std::string out;
+  out += file_line("settings file : ", settings_path(), "   (not created yet: defaults)");
+  out += file_line("path-bar css  : ", stylesheet_path(), "   (missing)");
+  out += file_line("prompt script : ", prompt_script_path(), "   (missing)");
+  out += file_line("tuned Nemo    : ", tuned_nemo_path(), "   (not installed)");
+  out += std::string("made default  : ") +
+         (path_exists(nemo_service_path()) ? "yes (user override present)" : "no") + "\n";
+  const std::string running = running_nemo_exe();
+  if (running.empty()) {
+    out += "running Nemo  : none\n";
+  } else {
+    out += "running Nemo  : " + running +
+           (is_tuned_exe(running) ? "   (the tuned one)"
+                                  : "   (NOT the tuned one: run  nemo -q  and reopen)") +
+           "\n";
+  }
+  out += std::string("prompt hook   : bashrc ") + has_hook(home_dir() + "/.bashrc") + ", zshrc " +
+         has_hook(home_dir() + "/.zshrc") + "\n";
+  print_out(out);
+}
