@@ -18,6 +18,15 @@ int cmd_apply(const CommandLine& line);
 int cmd_css(const CommandLine& line);
 int cmd_prompt(const CommandLine& line);
 
+// presets_commands.cc
+int cmd_palette(const CommandLine& line);
+int cmd_export(const CommandLine& line);
+int cmd_import(const CommandLine& line);
+
+// fonts_commands.cc
+int cmd_font(const CommandLine& line);
+int cmd_uninstall(const CommandLine& line);
+
 // integrate_commands.cc
 int cmd_enable(const CommandLine& line);
 int cmd_disable(const CommandLine& line);

@@ -15,7 +15,10 @@ int main(int argc, char** argv) {
     status = run_command_line(argc, argv);
   } catch (const std::exception& error) {
     std::fflush(stdout);
-    print_err("fennick: " + std::string(error.what()) + "\n");
+    // One line: a message that already ends its line gets no second line end.
+    std::string message = "fennick: " + std::string(error.what());
+    if (message.back() != '\n') message += '\n';
+    print_err(message);
     return 1;
   }
   // Output that could not be written (a full disk, a closed pipe) is a failed run, not a success.

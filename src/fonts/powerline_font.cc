@@ -1,0 +1,168 @@
+#include "fonts/powerline_font.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "fonts/sha256.h"
+#include "integrate/outside_programs.h"
+#include "settings/atomic_file.h"
+#include "settings/console.h"
+#include "settings/file_reader.h"
+#include "settings/locations.h"
+
+namespace {
+
+const char kDefaultFontSource[] = "https://github.com/romkatv/powerlevel10k-media/raw/master";
+
+struct FontFile {
+  const char* name;
+  const char* sha256;  // of the file as the default source serves it
+};
+
+const FontFile kFontFiles[] = {
+    {"MesloLGS NF Regular.ttf", "d97946186e97f8d7c0139e8983abf40a1d2d086924f2c5dbf1c29bd8f2c6e57d"},
+    {"MesloLGS NF Bold.ttf", "b6c0199cf7c7483c8343ea020658925e6de0aeb318b89908152fcb4d19226003"},
+    {"MesloLGS NF Italic.ttf", "6f357bcbe2597704e157a915625928bca38364a89c22a4ac36e7a116dcd392ef"},
+    {"MesloLGS NF Bold Italic.ttf",
+     "56b4131adecec052c4b324efb818dd326d586dbc316fc68f98f1cae2eb8d1220"},
+};
+
+std::string trimmed(const std::string& text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) < 33)
+    ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) < 33)
+    --end;
+  return text.substr(begin, end - begin);
+}
+
+std::string lowered(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+std::string with_escaped_blanks(const std::string& name) {
+  std::string out;
+  for (char c : name)
+    out += c == ' ' ? std::string("%20") : std::string(1, c);
+  return out;
+}
+
+// Asks on the terminal; only "y" or "Y" as the whole answer says yes.
+bool user_agrees(const char* question) {
+  print_out(question);
+  std::fflush(stdout);
+  char answer[256];
+  if (!std::fgets(answer, sizeof answer, stdin)) return false;
+  std::string line = answer;
+  if (!line.empty() && line.back() == '\n') line.pop_back();
+  return line == "y" || line == "Y";
+}
+
+// Finishes the file's line; a failed download leaves no partial file behind.
+bool download(const FontFile& file, const std::string& base, bool check_digest) {
+  const std::string address = base + "/" + with_escaped_blanks(file.name);
+  const std::string destination = font_dir() + "/" + file.name;
+  const std::string partial = destination + ".part";
+  print_out(std::string("  ") + file.name + " ... ");
+  std::fflush(stdout);
+  CommandResult fetched = run_command(
+      "curl", {"-fL", "--silent", "--show-error", "--max-time", "120", "-o", partial, address});
+  if (!fetched.ok) {
+    print_out("FAILED " + trimmed(fetched.output) + "\n");
+    unlink(partial.c_str());
+    return false;
+  }
+  if (check_digest) {
+    std::string bytes;
+    if (!read_whole_file(partial, bytes) || sha256_hex(bytes) != file.sha256) {
+      print_out("FAILED checksum mismatch\n");
+      unlink(partial.c_str());
+      return false;
+    }
+  }
+  if (rename(partial.c_str(), destination.c_str()) != 0) {
+    print_out("FAILED (cannot save)\n");
+    return false;
+  }
+  print_out("ok\n");
+  return true;
+}
+
+}  // namespace
+
+std::string font_dir() {
+  std::string data = env_text("XDG_DATA_HOME");
+  if (data.empty()) data = home_dir() + "/.local/share";
+  return data + "/fonts/fennick";
+}
+
+std::string font_source_base() {
+  std::string base = env_text("FENNICK_FONT_URL");
+  return base.empty() ? kDefaultFontSource : base;
+}
+
+std::string pick_powerline_family(const std::string& font_list) {
+  std::string result;
+  std::string candidate;
+  size_t start = 0;
+  while (start < font_list.size()) {
+    size_t end = font_list.find('\n', start);
+    if (end == std::string::npos) end = font_list.size();
+    const std::string line = trimmed(font_list.substr(start, end - start));
+    start = end + 1;
+    if (line.empty()) continue;
+    const std::string family = trimmed(line.substr(0, line.find(',')));
+    const std::string lower = lowered(family);
+    if (lower == "meslolgs nf" || lower == "meslolgs nerd font mono") return family;
+    const bool looks_right =
+        family.find("Mono") != std::string::npos || family.find(" NF") != std::string::npos;
+    if (candidate.empty() && looks_right) candidate = family;
+    if (result.empty()) result = family;
+  }
+  return candidate.empty() ? result : candidate;
+}
+
+std::string find_powerline_font() {
+  CommandResult listed = run_command("fc-list", {":charset=e0b0", "family"});
+  return listed.ok ? pick_powerline_family(listed.output) : "";
+}
+
+bool install_font(bool assume_yes) {
+  const std::string present = find_powerline_font();
+  if (!present.empty()) {
+    print_out("A font with the powerline glyphs is already installed: " + present +
+              ". Nothing to do.\n");
+    return true;
+  }
+  const std::string base = font_source_base();
+  print_out("This will download 4 font files (MesloLGS NF, about 10 MB in total) from\n");
+  print_out("  " + base + "\n");
+  print_out("into " + font_dir() + " and refresh the font cache. Nothing outside that folder " +
+            "changes.\n");
+  if (!assume_yes && !user_agrees("Download and install? [y/N] ")) {
+    print_out("cancelled\n");
+    return false;
+  }
+  make_directories(font_dir());
+  // Files from the default source are checked against the digests of the known release; a
+  // source the user chose is taken as it comes.
+  const bool check_digests = env_text("FENNICK_FONT_URL").empty();
+  for (const FontFile& file : kFontFiles) {
+    if (!download(file, base, check_digests)) return false;
+  }
+  run_command("fc-cache", {"-f", font_dir()});
+  const std::string installed = find_powerline_font();
+  if (installed.empty()) {
+    print_out(
+        "files saved, but the font cache does not list the family yet; log out and in, or "
+        "run: fc-cache -f\n");
+    return false;
+  }
+  print_out("installed: font family \"" + installed + "\" is now available\n");
+  return true;
+}

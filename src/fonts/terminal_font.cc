@@ -1,0 +1,128 @@
+#include "fonts/terminal_font.h"
+
+#include <unistd.h>
+
+#include "fonts/powerline_font.h"
+#include "integrate/outside_programs.h"
+#include "integrate/text_file.h"
+#include "settings/atomic_file.h"
+#include "settings/console.h"
+#include "settings/failure.h"
+#include "settings/locations.h"
+
+namespace {
+
+const char kProfileList[] = "org.gnome.Terminal.ProfilesList";
+const char kProfileSchema[] =
+    "org.gnome.Terminal.Legacy.Profile:/org/gnome/terminal/legacy/profiles:/:";
+
+std::string trimmed(const std::string& text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) < 33)
+    ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) < 33)
+    --end;
+  return text.substr(begin, end - begin);
+}
+
+std::string without_single_quotes(std::string text) {
+  std::erase(text, '\'');
+  return text;
+}
+
+bool gsettings_set(const std::string& schema, const std::string& key, const std::string& value) {
+  return run_command("gsettings", {"set", schema, key, value}).ok;
+}
+
+void print_check() {
+  const std::string family = find_powerline_font();
+  print_out(family.empty()
+                ? "no installed font has the powerline glyphs; run: fennick font install\n"
+                : "powerline-capable font installed: " + family + "\n");
+  const std::string schema = terminal_profile_path();
+  print_out("default terminal profile font: " + gsettings_get(schema, "font") +
+            " (system font: " + gsettings_get(schema, "use-system-font") + ")\n");
+}
+
+}  // namespace
+
+std::string font_backup_path() {
+  return config_dir() + "/font-backup.txt";
+}
+
+std::string gsettings_get(const std::string& schema, const std::string& key) {
+  CommandResult got = run_command("gsettings", {"get", schema, key});
+  return got.ok ? trimmed(got.output) : "";
+}
+
+std::string terminal_profile_path() {
+  const std::string id = without_single_quotes(gsettings_get(kProfileList, "default"));
+  return id.empty() ? "" : kProfileSchema + id + "/";
+}
+
+void use_terminal_font(std::string family, int size) {
+  const std::string schema = terminal_profile_path();
+  if (schema.empty()) fail("no GNOME/Mint terminal profile found (gsettings), nothing changed.");
+  if (family.empty()) family = find_powerline_font();
+  if (family.empty()) fail("no nerd font installed. Run: fennick font install");
+  const std::string old_font = gsettings_get(schema, "font");
+  const std::string old_flag = gsettings_get(schema, "use-system-font");
+  if (!path_exists(font_backup_path())) {
+    write_file_atomic(font_backup_path(), schema + "\n" + old_font + "\n" + old_flag + "\n");
+  }
+  gsettings_set(schema, "use-system-font", "false");
+  const std::string font = family + " " + std::to_string(size);
+  CommandResult set = run_command("gsettings", {"set", schema, "font", font});
+  if (!set.ok) fail("gsettings failed: " + set.output);
+  print_out("the default terminal profile now uses \"" + font +
+            "\". Undo with: fennick font restore\n");
+  print_out(
+      "(The terminal inside Nemo follows the system monospace font: Menu > Preferences > "
+      "Fonts.)\n");
+}
+
+bool restore_terminal_font() {
+  const std::string backup = font_backup_path();
+  if (!path_exists(backup)) {
+    print_out("nothing to restore\n");
+    return true;
+  }
+  const std::string text = read_text_file(backup);
+  std::string lines[3];
+  size_t start = 0;
+  for (std::string& line : lines) {
+    const size_t end = text.find('\n', start);
+    if (end == std::string::npos) return true;  // not a backup of ours: left as it is
+    line = text.substr(start, end - start);
+    start = end + 1;
+  }
+  // The backup is the only record of the user's own font: it goes only once both are back.
+  const bool font_back = gsettings_set(lines[0], "font", without_single_quotes(lines[1]));
+  const bool flag_back = gsettings_set(lines[0], "use-system-font", lines[2]);
+  if (!font_back || !flag_back) {
+    print_err(
+        "fennick: gsettings could not restore the terminal profile font; the previous "
+        "values stay in " +
+        backup + "\n");
+    return false;
+  }
+  unlink(backup.c_str());
+  print_out("terminal profile font restored\n");
+  return true;
+}
+
+int font_command(const std::string& sub_command, const std::string& argument) {
+  if (sub_command == "check") {
+    print_check();
+    return 0;
+  }
+  if (sub_command == "install") return install_font(argument == "--yes") ? 0 : 1;
+  if (sub_command == "use") {
+    use_terminal_font("", 12);
+    return 0;
+  }
+  if (sub_command == "restore") return restore_terminal_font() ? 0 : 1;
+  print_err("usage: fennick font check | install [--yes] | use | restore\n");
+  return 2;
+}

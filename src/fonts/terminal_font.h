@@ -1,0 +1,16 @@
+// The default terminal profile's font: pointing it at a powerline font, and back.
+#pragma once
+
+#include <string>
+
+std::string font_backup_path();
+// gsettings get, trimmed; empty on failure.
+std::string gsettings_get(const std::string& schema, const std::string& key);
+// The schema path of the default GNOME Terminal profile, or empty.
+std::string terminal_profile_path();
+// Fails with a message when there is no profile, no font, or gsettings refuses the font.
+void use_terminal_font(std::string family, int size);
+// False when gsettings refused a value: the backup is then kept.
+bool restore_terminal_font();
+// `fennick font SUB ARG`; returns the exit status.
+int font_command(const std::string& sub_command, const std::string& argument);

@@ -1,0 +1,33 @@
+#include "fonts/uninstall.h"
+
+#include "integrate/outside_programs.h"
+#include "integrate/shell_quote.h"
+#include "integrate/text_file.h"
+#include "settings/failure.h"
+#include "settings/locations.h"
+
+std::string share_dir() {
+  std::string share = env_text("FENNICK_SHARE");
+  return share.empty() ? home_dir() + "/.local/share/fennick" : share;
+}
+
+std::string installer_script_path() {
+  return share_dir() + "/fennick-install.sh";
+}
+
+std::string uninstall_command_line(bool yes) {
+  return "sh \"" + double_quote_escaped(installer_script_path()) + "\" --uninstall" +
+         (yes ? " --yes" : "");
+}
+
+int uninstall(const std::vector<std::string>& args) {
+  const std::string script = installer_script_path();
+  if (!path_exists(script)) {
+    fail(script + " not found; run the installer from the original download with --uninstall");
+  }
+  bool yes = false;
+  for (const std::string& arg : args)
+    yes = yes || arg == "--yes";
+  const int status = run_shell(uninstall_command_line(yes));
+  return status < 0 ? 255 : status > 255 ? 255 : status;
+}

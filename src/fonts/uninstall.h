@@ -1,0 +1,13 @@
+// Handing over to the installer script to remove the tool.
+#pragma once
+
+#include <string>
+#include <vector>
+
+std::string share_dir();
+std::string installer_script_path();
+// The shell command line that runs the installer script's removal.
+std::string uninstall_command_line(bool yes);
+// Runs the installer script with --uninstall (and --yes when one of args is "--yes"); returns the
+// exit status for the program: the script's, clamped to 255.
+int uninstall(const std::vector<std::string>& args);
