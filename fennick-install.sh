@@ -1,0 +1,184 @@
+#!/bin/sh
+# Installs fennick for the current user, without root, from a clone of its sources; removes it
+# again with --uninstall.
+#
+#   sh fennick-install.sh               build, then install into your home
+#   sh fennick-install.sh --uninstall   remove what the install put there (settings are kept)
+#   sh fennick-install.sh --with-nemo   where a tuned Nemo build must be placed
+#   --yes                               answer yes to every question
+#
+# Locations: the program goes to $FENNICK_BIN_DIR (default ~/.local/bin), this script, the
+# documentation and the list of installed files to $FENNICK_SHARE (default
+# ~/.local/share/fennick). The tuned Nemo lives under $FENNICK_PREFIX (default
+# ~/.local/opt/fennick), its build cache in ~/.cache/fennick, the powerline font in
+# ~/.local/share/fonts/fennick (XDG_DATA_HOME and XDG_CACHE_HOME are honoured).
+set -u
+
+say() { printf '%s\n' "$*"; }
+die() {
+  printf 'fennick-install.sh: %s\n' "$*" >&2
+  exit 1
+}
+
+home=${HOME:-}
+[ -n "$home" ] || die "HOME is not set"
+data_home=${XDG_DATA_HOME:-$home/.local/share}
+cache_home=${XDG_CACHE_HOME:-$home/.cache}
+bin_dir=${FENNICK_BIN_DIR:-$home/.local/bin}
+share_dir=${FENNICK_SHARE:-$home/.local/share/fennick}
+prefix=${FENNICK_PREFIX:-$home/.local/opt/fennick}
+build_cache=$cache_home/fennick
+font_dir=$data_home/fonts/fennick
+manifest=$share_dir/installed-files
+
+mode=install
+yes=no
+for arg in "$@"; do
+  case $arg in
+    --uninstall) mode=uninstall ;;
+    --with-nemo) mode=with-nemo ;;
+    --yes) yes=yes ;;
+    -h | --help) mode=help ;;
+    *)
+      printf 'fennick-install.sh: unknown option %s\n' "$arg" >&2
+      mode=usage
+      ;;
+  esac
+done
+
+usage() {
+  say "usage: sh fennick-install.sh [--uninstall] [--with-nemo] [--yes]"
+}
+
+# Asks a yes/no question; no answer (or no terminal) is no.
+ask() {
+  if [ "$yes" = yes ]; then
+    say "$1 [y/N] yes"
+    return 0
+  fi
+  printf '%s [y/N] ' "$1"
+  read -r answer || answer=
+  [ -t 0 ] || say "$answer"
+  case $answer in
+    y | Y | yes | YES | Yes) return 0 ;;
+    *) return 1 ;;
+  esac
+}
+
+# Copies a file into place and records it in the list of installed files.
+put() { # mode source destination
+  mkdir -p "$(dirname "$3")" || die "cannot create the folder of $3"
+  tmp="$3.tmp$$"
+  if ! { cp "$2" "$tmp" && chmod "$1" "$tmp" && mv -f "$tmp" "$3"; }; then
+    rm -f "$tmp"
+    die "cannot write $3"
+  fi
+  grep -qxF "$3" "$manifest.new" 2>/dev/null || printf '%s\n' "$3" >>"$manifest.new"
+  say "installed $3"
+}
+
+install_tool() {
+  source_dir=$(cd "$(dirname "$0")" && pwd) || die "cannot find the sources"
+  if [ ! -f "$source_dir/CMakeLists.txt" ] || [ ! -d "$source_dir/src" ]; then
+    die "run this script from a clone of the fennick sources (it is not in $source_dir)"
+  fi
+  if ! command -v cmake >/dev/null 2>&1 || ! command -v c++ >/dev/null 2>&1; then
+    die "building needs cmake and a C++20 compiler (on Debian: sudo apt-get install g++ cmake)"
+  fi
+
+  build=$(mktemp -d) || die "cannot create a build folder"
+  trap 'rm -rf "$build"' EXIT
+  say "building fennick in $build ..."
+  generator=
+  command -v ninja >/dev/null 2>&1 && generator="-G Ninja"
+  # shellcheck disable=SC2086
+  cmake -S "$source_dir" -B "$build" $generator -DCMAKE_BUILD_TYPE=Release -DFENNICK_TESTS=OFF \
+    >"$build/configure.log" 2>&1 || { cat "$build/configure.log" >&2; die "configuring the build failed"; }
+  cmake --build "$build" --target fennick >"$build/build.log" 2>&1 ||
+    { cat "$build/build.log" >&2; die "the build failed"; }
+
+  mkdir -p "$share_dir" || die "cannot create $share_dir"
+  : >"$manifest.new" || die "cannot write $manifest"
+  [ -f "$manifest" ] && cat "$manifest" >>"$manifest.new"
+  put 755 "$build/fennick" "$bin_dir/fennick"
+  put 755 "$source_dir/fennick-install.sh" "$share_dir/fennick-install.sh"
+  put 644 "$source_dir/README.md" "$share_dir/doc/README.md"
+  mv -f "$manifest.new" "$manifest" || die "cannot write $manifest"
+
+  say "done: run  fennick  (settings window) or  fennick help"
+  case ":${PATH:-}:" in
+    *":$bin_dir:"*) ;;
+    *) say "note: $bin_dir is not on your PATH; add it, or run $bin_dir/fennick" ;;
+  esac
+  say "The tuned Nemo is built separately: sh fennick-install.sh --with-nemo tells where it goes."
+}
+
+# Removes a folder and all it holds, but only one whose path names the tool.
+remove_tree() {
+  case $1 in
+    *fennick*) rm -rf "$1" && say "removed $1" ;;
+    *) say "left alone (its path does not name fennick): $1" ;;
+  esac
+}
+
+uninstall_tool() {
+  fennick=
+  if [ -x "$bin_dir/fennick" ]; then
+    fennick=$bin_dir/fennick
+  elif command -v fennick >/dev/null 2>&1; then
+    fennick=fennick
+  fi
+  failed=0
+  if [ -n "$fennick" ]; then
+    "$fennick" prompt-remove || failed=1
+    "$fennick" disable || failed=1
+  else
+    say "fennick itself is gone already: the prompt hook and the default file manager are left as they are"
+  fi
+
+  if [ -f "$manifest" ]; then
+    while IFS= read -r file; do
+      [ -n "$file" ] || continue
+      if [ -e "$file" ] || [ -L "$file" ]; then
+        rm -f "$file" && say "removed $file" || failed=1
+      fi
+    done <"$manifest"
+    rm -f "$manifest"
+  fi
+  rm -f "$share_dir/fennick-install.sh"
+  rmdir "$share_dir/doc" "$share_dir" 2>/dev/null
+
+  if [ -e "$prefix" ]; then
+    if ask "Remove the tuned Nemo in $prefix?"; then remove_tree "$prefix" || failed=1; fi
+  fi
+  if [ -e "$build_cache" ]; then
+    if ask "Remove the build cache $build_cache?"; then remove_tree "$build_cache" || failed=1; fi
+  fi
+  if [ -e "$font_dir" ]; then
+    if ask "Remove the MesloLGS NF font in $font_dir?"; then
+      remove_tree "$font_dir" || failed=1
+      command -v fc-cache >/dev/null 2>&1 && fc-cache -f >/dev/null 2>&1
+    fi
+  fi
+  say "settings kept in ${FENNICK_DIR:-${XDG_CONFIG_HOME:-$home/.config}/fennick}"
+  [ "$failed" = 0 ] || die "some steps failed (see above)"
+  say "fennick is uninstalled"
+}
+
+case $mode in
+  install) install_tool ;;
+  uninstall) uninstall_tool ;;
+  with-nemo)
+    say "The tuned Nemo is a separate build; fennick-install.sh does not build it."
+    say "Build it on its own and place its executable at"
+    say "  $prefix/bin/nemo"
+    say "(FENNICK_PREFIX sets the folder; the default is ~/.local/opt/fennick). Keep \"fennick\" in"
+    say "that path so that a running tuned Nemo is recognised. Then run: fennick enable"
+    say "Nothing was changed."
+    ;;
+  help) usage ;;
+  *)
+    usage >&2
+    exit 2
+    ;;
+esac
