@@ -33,6 +33,7 @@ manifest=$share_dir/installed-files
 
 mode=install
 yes=no
+bad=no
 for arg in "$@"; do
   case $arg in
     --uninstall) mode=uninstall ;;
@@ -41,10 +42,11 @@ for arg in "$@"; do
     -h | --help) mode=help ;;
     *)
       printf 'fennick-install.sh: unknown option %s\n' "$arg" >&2
-      mode=usage
+      bad=yes
       ;;
   esac
 done
+[ "$bad" = no ] || mode=usage
 
 usage() {
   say "usage: sh fennick-install.sh [--uninstall] [--with-nemo] [--yes]"
@@ -113,11 +115,13 @@ install_tool() {
   say "The tuned Nemo is built separately: sh fennick-install.sh --with-nemo tells where it goes."
 }
 
-# Removes a folder and all it holds, but only one whose path names the tool.
+# Removes a folder and all it holds, but only one whose own name names the tool: a prefix set
+# to ~/.local under a home called fennick must not take ~/.local with it.
 remove_tree() {
-  case $1 in
+  name=${1%/}
+  case ${name##*/} in
     *fennick*) rm -rf "$1" && say "removed $1" ;;
-    *) say "left alone (its path does not name fennick): $1" ;;
+    *) say "left alone (its name does not say fennick): $1" ;;
   esac
 }
 

@@ -1,5 +1,7 @@
 #include "fonts/uninstall.h"
 
+#include <sys/wait.h>
+
 #include "integrate/outside_programs.h"
 #include "integrate/shell_quote.h"
 #include "integrate/text_file.h"
@@ -29,5 +31,7 @@ int uninstall(const std::vector<std::string>& args) {
   for (const std::string& arg : args)
     yes = yes || arg == "--yes";
   const int status = run_shell(uninstall_command_line(yes));
-  return status < 0 ? 255 : status > 255 ? 255 : status;
+  if (status == 0) return 0;
+  // A shell killed by a signal ends the program with that signal's number, core dump or not.
+  return status > 0 && WIFSIGNALED(status) ? WTERMSIG(status) : 255;
 }

@@ -31,7 +31,7 @@ std::string action_text(const std::string& executable_path) {
          "Name=Fennick\xE2\x80\xA6\n"
          "Comment=Tune the path bar, prompt, panes and sidebar\n"
          "Exec=" +
-         shell_word(executable_path) +
+         key_file_escaped(shell_word(executable_path)) +
          " gui\n"
          "Icon-Name=preferences-system\n"
          "Selection=none\n"

@@ -17,22 +17,15 @@ namespace {
 const char kBackupSuffix[] = ".fennick-bak";
 
 // The executable as an argument of a desktop entry's Exec key: quoted by the entry rules when it
-// holds anything but plain characters, then escaped as a desktop string value.
+// holds anything but plain characters ("%" is written "%%"), then escaped as a key value.
 std::string desktop_exec_argument(const std::string& path) {
   if (path.find('%') == std::string::npos && shell_word(path) == path) return path;
   std::string quoted = "\"";
   for (char c : path) {
     if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
-    quoted += c;
+    quoted += c == '%' ? std::string("%%") : std::string(1, c);
   }
-  quoted += '"';
-  std::string value;
-  for (char c : quoted) {
-    if (c == '\\') value += '\\';
-    if (c == '%') value += '%';
-    value += c;
-  }
-  return value;
+  return key_file_escaped(quoted + "\"");
 }
 
 }  // namespace
@@ -81,7 +74,7 @@ std::string dbus_service_text(const std::string& bus_name) {
   return "# managed by fennick (fennick disable removes this file)\n"
          "[D-BUS Service]\n"
          "Name=" +
-         bus_name + "\nExec=" + shell_word(tuned_nemo_path()) + " --gapplication-service\n";
+         bus_name + "\nExec=" + key_file_escaped(shell_word(tuned_nemo_path())) + " --gapplication-service\n";
 }
 
 bool is_ours(const std::string& text) {

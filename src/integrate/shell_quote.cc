@@ -21,6 +21,15 @@ std::string shell_word(const std::string& text) {
   return text;
 }
 
+std::string key_file_escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\\') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
 std::string double_quote_escaped(const std::string& text) {
   std::string out;
   for (char c : text) {

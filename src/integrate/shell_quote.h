@@ -9,3 +9,8 @@ std::string shell_word(const std::string& text);
 
 // The text ready to stand between double quotes: \ " $ and ` get a backslash in front.
 std::string double_quote_escaped(const std::string& text);
+
+// The text as the value of a key in a desktop-format file (desktop entries, D-Bus service files,
+// Nemo action files), whose readers take a backslash as the start of an escape: each backslash
+// doubled.
+std::string key_file_escaped(const std::string& text);

@@ -1,0 +1,330 @@
+// prompt-install, prompt-remove, action-install, action-remove, enable, disable and status run
+// as the built program in a private home.
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/cli_helpers.h"
+#include "integrate/desktop_switch.h"
+#include "integrate/text_file.h"
+#include "test_support.h"
+
+namespace {
+
+const std::string kEllipsis = "\xE2\x80\xA6";
+
+class IntegrateCommandsTest : public TempHomeTest {
+ protected:
+  std::string bashrc() const { return home() + "/.bashrc"; }
+  std::string zshrc() const { return home() + "/.zshrc"; }
+  std::string block() const {
+    const std::string script = config() + "/prompt.sh";
+    return "# >>> fennick >>>\n[ -r \"" + script + "\" ] && . \"" + script +
+           "\"\n# <<< fennick <<<\n";
+  }
+  std::string prefix() const { return home() + "/opt/fennick"; }
+  std::string tuned() const { return prefix() + "/bin/nemo"; }
+  std::string user_entry() const { return home() + "/.local/share/applications/nemo.desktop"; }
+  std::string nemo_service() const {
+    return home() + "/.local/share/dbus-1/services/org.Nemo.service";
+  }
+  std::string fm_service() const {
+    return home() + "/.local/share/dbus-1/services/org.freedesktop.FileManager1.service";
+  }
+  std::string action() const { return home() + "/.local/share/nemo/actions/fennick.nemo_action"; }
+
+  // Puts the Nemo stand-in where the tuned Nemo belongs, under a prefix named like the default.
+  void install_tuned_nemo() const {
+    setenv("FENNICK_PREFIX", prefix().c_str(), 1);
+    make_dir(prefix() + "/bin");
+    std::filesystem::copy_file(kNemoStandIn, tuned());
+  }
+
+  static std::string service_text(const std::string& name, const std::string& exec) {
+    return "# managed by fennick (fennick disable removes this file)\n[D-BUS Service]\nName=" +
+           name + "\nExec=" + exec + " --gapplication-service\n";
+  }
+
+  std::string action_text_for(const std::string& program) const {
+    return "[Nemo Action]\nName=Fennick" + kEllipsis +
+           "\nComment=Tune the path bar, prompt, panes and sidebar\nExec=" + program +
+           " gui\nIcon-Name=preferences-system\nSelection=none\nExtensions=any;\n"
+           "# managed by fennick\n";
+  }
+
+  std::string added_line(const std::string& path) const {
+    return "added the \"Fennick" + kEllipsis + "\" right-click entry (" + path + ")\n";
+  }
+
+  std::string enabled_output() const {
+    return added_line(action()) + "enabled: the tuned Nemo (" + tuned() +
+           ") now opens folders.\n"
+           "A running Nemo keeps the old one until you run:  nemo -q   (then open a folder).\n";
+  }
+
+  // Runs a command that must succeed without a word on standard error; returns its output.
+  static std::string ok(const std::string& command) {
+    const RunResult run = run_fennick({command});
+    EXPECT_EQ(run.status, 0) << command << ": " << run.err;
+    EXPECT_EQ(run.err, "") << command;
+    return run.out;
+  }
+
+  static bool nemo_running() { return run_program({"pgrep", "-x", "nemo"}).status == 0; }
+
+  // The status lines; the running-Nemo line is checked only when no process named nemo ran
+  // before and after (the process tests start such processes on this machine).
+  static std::vector<std::string> status_lines() {
+    const bool running_before = nemo_running();
+    std::vector<std::string> lines = split_lines(ok("status"));
+    const bool running = running_before || nemo_running();
+    EXPECT_EQ(lines.size(), 7u);
+    if (lines.size() == 7) {
+      if (running) {
+        EXPECT_EQ(lines[5].rfind("running Nemo  : ", 0), 0u) << lines[5];
+      } else {
+        EXPECT_EQ(lines[5], "running Nemo  : none");
+      }
+      lines[5] = "(checked)";
+    }
+    return lines;
+  }
+};
+
+TEST_F(IntegrateCommandsTest, PromptInstallAppliesTheSettingsFirst) {
+  EXPECT_EQ(ok("prompt-install"), "added block to " + bashrc() + "\n");
+  EXPECT_EQ(folder_entries(config()), generated_files());
+  EXPECT_EQ(read_file(config() + "/fennick.ini"), settings_text_with({}));
+  EXPECT_EQ(read_file(bashrc()), block());
+  EXPECT_EQ(folder_entries(home()), (std::set<std::string>{"config", ".bashrc"}));
+}
+
+TEST_F(IntegrateCommandsTest, PromptInstallAndRemoveBothRcFiles) {
+  write_file(bashrc(), "alias ll='ls -l'\n");
+  write_file(zshrc(), "setopt autocd\n");
+  const std::string added = "added block to " + bashrc() + "\nadded block to " + zshrc() + "\n";
+  const std::string unchanged = "unchanged: " + bashrc() + "\nunchanged: " + zshrc() + "\n";
+  EXPECT_EQ(ok("prompt-install"), added);
+  EXPECT_EQ(read_file(bashrc()), "alias ll='ls -l'\n" + block());
+  EXPECT_EQ(read_file(zshrc()), "setopt autocd\n" + block());
+  EXPECT_EQ(ok("prompt-install"), unchanged);
+  EXPECT_EQ(ok("prompt-remove"),
+            "removed block from " + bashrc() + "\nremoved block from " + zshrc() + "\n");
+  EXPECT_EQ(read_file(bashrc()), "alias ll='ls -l'\n");
+  EXPECT_EQ(read_file(zshrc()), "setopt autocd\n");
+  EXPECT_EQ(ok("prompt-remove"), unchanged);
+  EXPECT_EQ(read_file(bashrc() + ".fennick-bak"), "alias ll='ls -l'\n");
+  EXPECT_EQ(read_file(zshrc() + ".fennick-bak"), "setopt autocd\n");
+}
+
+TEST_F(IntegrateCommandsTest, PromptRemoveOnAFreshHomeWritesNothing) {
+  EXPECT_EQ(ok("prompt-remove"), "unchanged: " + bashrc() + "\nunchanged: " + zshrc() + "\n");
+  EXPECT_TRUE(folder_entries(home()).empty());
+}
+
+TEST_F(IntegrateCommandsTest, PromptInstallStopsWhenTheSettingsCannotBeWritten) {
+  write_file(home() + "/plain", "a file\n");
+  setenv("FENNICK_DIR", (home() + "/plain/config").c_str(), 1);
+  write_file(bashrc(), "mine\n");
+  const RunResult run = run_fennick({"prompt-install"});
+  EXPECT_NE(run.status, 0);
+  EXPECT_EQ(run.out, "");
+  const std::string start =
+      "fennick: Unable to create file \"" + home() + "/plain/config/fennick.ini.tmp";
+  EXPECT_EQ(run.err.rfind(start, 0), 0u) << run.err;
+  const std::string end = "\": Not a directory\n";
+  EXPECT_TRUE(run.err.size() > start.size() + end.size() &&
+              run.err.compare(run.err.size() - end.size(), end.size(), end) == 0)
+      << run.err;
+  EXPECT_EQ(read_file(bashrc()), "mine\n");
+  EXPECT_FALSE(file_exists(bashrc() + ".fennick-bak"));
+}
+
+TEST_F(IntegrateCommandsTest, ActionInstallTwiceAndRemove) {
+  const std::string program = std::filesystem::canonical(kFennickBinary).string();
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(ok("action-install"), added_line(action()));
+    EXPECT_EQ(read_file(action()), action_text_for(program));
+  }
+  EXPECT_EQ(ok("action-remove"), "removed " + action() + "\n");
+  EXPECT_FALSE(file_exists(action()));
+  EXPECT_EQ(ok("action-remove"), "");
+}
+
+TEST_F(IntegrateCommandsTest, ActionInstallWithAnEmptyXdgDataHome) {
+  setenv("XDG_DATA_HOME", "", 1);
+  EXPECT_EQ(ok("action-install"), added_line(action()));
+  EXPECT_TRUE(file_exists(action()));
+  setenv("XDG_DATA_HOME", (home() + "/data").c_str(), 1);
+  const std::string elsewhere = home() + "/data/nemo/actions/fennick.nemo_action";
+  EXPECT_EQ(ok("action-install"), added_line(elsewhere));
+  EXPECT_TRUE(file_exists(elsewhere));
+}
+
+TEST_F(IntegrateCommandsTest, ActionRemoveLeavesAHandMadeFile) {
+  const std::string hand_made = "[Nemo Action]\nName=Mine\nExec=mine\n";
+  write_file(action(), hand_made);
+  EXPECT_EQ(ok("action-remove"), "");
+  EXPECT_EQ(read_file(action()), hand_made);
+}
+
+TEST_F(IntegrateCommandsTest, EnableWithoutTheTunedNemo) {
+  const RunResult run = run_fennick({"enable"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "fennick: the tuned Nemo is not installed (" + home() +
+                         "/prefix/bin/nemo missing). Run fennick-install.sh first.\n");
+  EXPECT_TRUE(folder_entries(home()).empty());
+
+  // The default prefix.
+  unsetenv("FENNICK_PREFIX");
+  EXPECT_EQ(run_fennick({"enable"}).err, "fennick: the tuned Nemo is not installed (" + home() +
+                                             "/.local/opt/fennick/bin/nemo missing). Run "
+                                             "fennick-install.sh first.\n");
+  EXPECT_TRUE(folder_entries(home()).empty());
+}
+
+TEST_F(IntegrateCommandsTest, EnableUsesTheSystemEntryAndRepeatsTheSameWay) {
+  install_tuned_nemo();
+  const std::string system = read_text_file(kSystemDesktopEntry);
+  ASSERT_NE(system, "") << "the nemo package is not installed";
+  const std::string program = std::filesystem::canonical(kFennickBinary).string();
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(ok("enable"), enabled_output());
+    EXPECT_EQ(read_file(user_entry()), tuned_desktop_text(system));
+    EXPECT_EQ(read_file(nemo_service()), service_text("org.Nemo", tuned()));
+    EXPECT_EQ(read_file(fm_service()), service_text("org.freedesktop.FileManager1", tuned()));
+    EXPECT_EQ(read_file(action()), action_text_for(program));
+  }
+  // Every Exec line of the user entry starts the tuned Nemo.
+  int exec_lines = 0;
+  for (const std::string& line : split_lines(read_file(user_entry()))) {
+    if (line.rfind("Exec=", 0) != 0) continue;
+    ++exec_lines;
+    EXPECT_EQ(line.rfind("Exec=" + tuned(), 0), 0u) << line;
+  }
+  EXPECT_GE(exec_lines, 2);
+  EXPECT_EQ(folder_entries(home() + "/.local/share/applications"),
+            std::set<std::string>{"nemo.desktop"});
+  EXPECT_EQ(folder_entries(home() + "/.local/share/dbus-1/services"),
+            (std::set<std::string>{"org.Nemo.service", "org.freedesktop.FileManager1.service"}));
+}
+
+TEST_F(IntegrateCommandsTest, EnableUnderTheDefaultPrefix) {
+  unsetenv("FENNICK_PREFIX");
+  const std::string default_tuned = home() + "/.local/opt/fennick/bin/nemo";
+  make_dir(home() + "/.local/opt/fennick/bin");
+  std::filesystem::copy_file(kNemoStandIn, default_tuned);
+  const RunResult run = run_fennick({"enable"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("enabled: the tuned Nemo (" + default_tuned + ") now opens folders.\n"),
+            std::string::npos);
+  EXPECT_EQ(read_file(nemo_service()), service_text("org.Nemo", default_tuned));
+}
+
+TEST_F(IntegrateCommandsTest, EnableKeepsAHandMadeUserEntryAsABackup) {
+  install_tuned_nemo();
+  const std::string hand_made = "[Desktop Entry]\nName=My files\nExec=/opt/other/nemo %U\n";
+  write_file(user_entry(), hand_made);
+  EXPECT_EQ(ok("enable"), enabled_output());
+  EXPECT_EQ(read_file(user_entry() + ".fennick-bak"), hand_made);
+  EXPECT_EQ(read_file(user_entry()), tuned_desktop_text(read_text_file(kSystemDesktopEntry)));
+  EXPECT_EQ(ok("enable"), enabled_output());
+  EXPECT_EQ(read_file(user_entry() + ".fennick-bak"), hand_made);
+}
+
+TEST_F(IntegrateCommandsTest, DisableRemovesOnlyOurFiles) {
+  install_tuned_nemo();
+  ok("enable");
+  const std::string hand_made = "[Desktop Entry]\nName=My files\nExec=/opt/other/nemo %U\n";
+  write_file(user_entry(), hand_made);
+  EXPECT_EQ(ok("disable"), "left alone (not ours): " + user_entry() + "\nremoved " +
+                               nemo_service() + "\nremoved " + fm_service() + "\nremoved " +
+                               action() +
+                               "\ndisabled: the system Nemo is used again after:  nemo -q\n");
+  EXPECT_EQ(read_file(user_entry()), hand_made);
+  EXPECT_FALSE(file_exists(nemo_service()));
+  EXPECT_FALSE(file_exists(fm_service()));
+  EXPECT_FALSE(file_exists(action()));
+  // Nothing of ours left: only the last line.
+  std::filesystem::remove(user_entry());
+  EXPECT_EQ(ok("disable"), "disabled: the system Nemo is used again after:  nemo -q\n");
+}
+
+TEST_F(IntegrateCommandsTest, DisableWhenNothingWasEnabled) {
+  EXPECT_EQ(ok("disable"), "disabled: the system Nemo is used again after:  nemo -q\n");
+  EXPECT_TRUE(folder_entries(home()).empty());
+}
+
+TEST_F(IntegrateCommandsTest, StatusOfAFreshAccount) {
+  EXPECT_EQ(status_lines(),
+            (std::vector<std::string>{
+                "settings file : " + config() + "/fennick.ini   (not created yet: defaults)",
+                "path-bar css  : " + config() + "/fennick.css   (missing)",
+                "prompt script : " + config() + "/prompt.sh   (missing)",
+                "tuned Nemo    : " + home() + "/prefix/bin/nemo   (not installed)",
+                "made default  : no",
+                "(checked)",
+                "prompt hook   : bashrc no, zshrc no",
+            }));
+  // status only reads.
+  EXPECT_TRUE(folder_entries(home()).empty());
+}
+
+TEST_F(IntegrateCommandsTest, StatusAfterPromptInstallAndEnable) {
+  write_file(zshrc(), "setopt autocd\n");
+  ok("prompt-install");
+  install_tuned_nemo();
+  ok("enable");
+  EXPECT_EQ(status_lines(), (std::vector<std::string>{
+                                "settings file : " + config() + "/fennick.ini",
+                                "path-bar css  : " + config() + "/fennick.css",
+                                "prompt script : " + config() + "/prompt.sh",
+                                "tuned Nemo    : " + tuned(),
+                                "made default  : yes (user override present)",
+                                "(checked)",
+                                "prompt hook   : bashrc yes, zshrc yes",
+                            }));
+  ok("disable");
+  ok("prompt-remove");
+  const std::vector<std::string> lines = status_lines();
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[4], "made default  : no");
+  EXPECT_EQ(lines[6], "prompt hook   : bashrc no, zshrc no");
+}
+
+TEST_F(IntegrateCommandsTest, StatusLooksOnlyForTheFilesAndTheStartMarker) {
+  // A hand-made service file counts as made default; so would a link to one.
+  write_file(home() + "/mine.service", "[D-BUS Service]\nName=org.Nemo\nExec=/opt/nemo\n");
+  make_dir(home() + "/.local/share/dbus-1/services");
+  std::filesystem::create_symlink(home() + "/mine.service", nemo_service());
+  // A block without its end marker, and a start marker inside a line, still count.
+  write_file(bashrc(), "x\n# >>> fennick >>>\n[ -r \"/p/prompt.sh\" ] && . \"/p/prompt.sh\"\n");
+  write_file(zshrc(), "echo '# >>> fennick >>>'\r\n");
+  // The tuned Nemo behind a link counts as installed.
+  setenv("FENNICK_PREFIX", prefix().c_str(), 1);
+  make_dir(prefix() + "/bin");
+  std::filesystem::create_symlink(kNemoStandIn, tuned());
+  std::vector<std::string> lines = status_lines();
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[3], "tuned Nemo    : " + tuned());
+  EXPECT_EQ(lines[4], "made default  : yes (user override present)");
+  EXPECT_EQ(lines[6], "prompt hook   : bashrc yes, zshrc yes");
+
+  // An end marker alone, a differently written marker, a dangling link: no.
+  write_file(bashrc(), "# <<< fennick <<<\n");
+  write_file(zshrc(), "# >>> Fennick >>>\n# >>>  fennick >>>\n");
+  std::filesystem::remove(home() + "/mine.service");
+  std::filesystem::remove(tuned());
+  std::filesystem::create_symlink(home() + "/gone", tuned());
+  lines = status_lines();
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[3], "tuned Nemo    : " + tuned() + "   (not installed)");
+  EXPECT_EQ(lines[4], "made default  : no");
+  EXPECT_EQ(lines[6], "prompt hook   : bashrc no, zshrc no");
+}
+
+}  // namespace

@@ -1,0 +1,370 @@
+#!/bin/bash
+# The installer script for real, in temporary homes and with an otherwise empty environment:
+# build and install, what --with-nemo says, the installed copy refusing to install, unknown
+# options, and removal through "fennick uninstall" answering no and then yes. The program is
+# compiled once; the reinstall uses a stand-in for cmake that hands over that build, since what it
+# checks is the installer's own work.
+set -u
+
+: "${FENNICK_SRC:?FENNICK_SRC must name the source folder}"
+src=$FENNICK_SRC
+installer=$src/fennick-install.sh
+
+failures=0
+checks=0
+
+fail() {
+  printf 'FAIL: %s\n' "$*"
+  failures=$((failures + 1))
+}
+
+check_eq() { # what expected actual
+  checks=$((checks + 1))
+  [ "$2" = "$3" ] || fail "$1: expected $(printf '%q' "$2"), got $(printf '%q' "$3")"
+}
+
+check_contains() { # what needle text
+  checks=$((checks + 1))
+  case $3 in
+    *"$2"*) ;;
+    *) fail "$1: expected to contain $(printf '%q' "$2"), got $(printf '%q' "$3")" ;;
+  esac
+}
+
+check_lacks() { # what needle text
+  checks=$((checks + 1))
+  case $3 in
+    *"$2"*) fail "$1: expected no $(printf '%q' "$2"), got $(printf '%q' "$3")" ;;
+  esac
+}
+
+check_exists() { # what path
+  checks=$((checks + 1))
+  [ -e "$2" ] || [ -L "$2" ] || fail "$1: $2 is missing"
+}
+
+check_gone() { # what path
+  checks=$((checks + 1))
+  if [ -e "$2" ] || [ -L "$2" ]; then fail "$1: $2 is still there"; fi
+}
+
+# Every path under a folder with the checksum of each file: equal listings mean nothing changed.
+listing() { # folder
+  (cd "$1" && find . -print | LC_ALL=C sort | while IFS= read -r path; do
+    if [ -f "$path" ] && [ ! -L "$path" ]; then
+      printf '%s %s\n' "$path" "$(cksum <"$path")"
+    else
+      printf '%s\n' "$path"
+    fi
+  done)
+}
+
+# The temporary folder's path must not name the tool: one check below relies on that.
+work=$(mktemp -d /tmp/installer-test.XXXXXX) || exit 1
+# shellcheck disable=SC2064  # the folder is known now and must be the one removed
+trap "rm -rf '$work'" EXIT
+trap 'exit 1' HUP INT TERM PIPE
+
+# Stand-ins for the outside programs that would reach beyond the temporary home: fc-cache would
+# rebuild the machine's font caches. Each records its arguments.
+fakes=$work/fakes
+mkdir -p "$fakes"
+cat >"$fakes/fc-cache" <<EOF
+#!/bin/sh
+printf '%s\n' "fc-cache \$*" >>'$work/fc-cache.log'
+EOF
+chmod 755 "$fakes/fc-cache"
+base_path=$fakes:/usr/local/bin:/usr/bin:/bin
+
+# Runs a command with nothing from this environment but a search path and the given home, plus
+# any NAME=VALUE words given before the command.
+in_home() { # home [NAME=VALUE...] command...
+  local home=$1
+  shift
+  env -i PATH="$base_path" HOME="$home" "$@"
+}
+
+# Runs a command, keeping its output in $out, $err and its exit status in $status; its standard
+# input is empty, or the given text for run_input.
+run() {
+  run_input '' "$@"
+}
+run_input() { # input command...
+  local input=$1
+  shift
+  printf '%s' "$input" | "$@" >"$work/out" 2>"$work/err"
+  status=$?
+  out=$(cat "$work/out")
+  err=$(cat "$work/err")
+}
+
+# Runs the installer from the source folder as a user would, with the given search path.
+install_from_clone() { # search-path
+  # shellcheck disable=SC2016  # the inner shell expands $1
+  run env -i PATH="$1" HOME="$home" sh -c 'cd "$1" && exec sh fennick-install.sh' sh "$src"
+}
+
+static_checks() {
+  checks=$((checks + 1))
+  sh -n "$installer" || fail "sh -n finds a syntax error in fennick-install.sh"
+  checks=$((checks + 1))
+  if command -v shellcheck >/dev/null 2>&1; then
+    shellcheck "$installer" || fail "shellcheck reports fennick-install.sh (above)"
+  else
+    fail "shellcheck is not installed"
+  fi
+}
+
+home=$work/home
+bin=$home/.local/bin/fennick
+share=$home/.local/share/fennick
+prefix=$home/.local/opt/fennick
+cache=$home/.cache/fennick
+fonts=$home/.local/share/fonts/fennick
+settings=$home/.config/fennick
+
+# The first install builds the program for real from the source folder.
+install_from_sources() {
+  mkdir -p "$home"
+  local started=$SECONDS
+  install_from_clone "$base_path"
+  printf 'installer build and install: %d s\n' $((SECONDS - started))
+  check_eq 'install: exit status' 0 "$status"
+  [ "$status" = 0 ] || printf '%s\n%s\n' "$out" "$err"
+  check_eq 'install: nothing on standard error' '' "$err"
+
+  checks=$((checks + 1))
+  { [ -f "$bin" ] && [ -x "$bin" ]; } || fail "install: $bin is not an executable file"
+  check_eq 'install: program mode' 755 "$(stat -c %a "$bin" 2>/dev/null)"
+  checks=$((checks + 1))
+  cmp -s "$installer" "$share/fennick-install.sh" || fail 'install: the script copy differs'
+  checks=$((checks + 1))
+  cmp -s "$src/README.md" "$share/doc/README.md" || fail 'install: the README copy differs'
+  check_eq 'install: list of installed files' \
+    "$bin"$'\n'"$share/fennick-install.sh"$'\n'"$share/doc/README.md" \
+    "$(cat "$share/installed-files" 2>/dev/null)"
+  check_eq 'install: share folder' $'doc\nfennick-install.sh\ninstalled-files' \
+    "$(ls "$share" 2>/dev/null)"
+  check_eq 'install: nothing else in the home' $'.local' "$(ls -A "$home")"
+
+  for path in "$bin" "$share/fennick-install.sh" "$share/doc/README.md"; do
+    check_contains 'install: says what it installed' "installed $path" "$out"
+  done
+  check_contains 'install: tells how to start' 'fennick help' "$out"
+  check_contains 'install: the program folder is not on PATH' "note: $home/.local/bin" "$out"
+  # The build folder goes away with the installer.
+  local build
+  build=$(printf '%s\n' "$out" | sed -n 's/^building fennick in \(.*\) \.\.\.$/\1/p')
+  checks=$((checks + 1))
+  { [ -n "$build" ] && [ ! -e "$build" ]; } || fail "install: build folder '$build' left behind"
+
+  run in_home "$home" "$bin" version
+  check_eq 'installed program runs' 'fennick 1.1' "$out"
+  check_eq 'installed program exit status' 0 "$status"
+  cp "$bin" "$work/built-fennick"
+}
+
+with_nemo_changes_nothing() {
+  local before
+  before=$(listing "$home")
+  run in_home "$home" sh "$installer" --with-nemo
+  check_eq 'with-nemo: exit status' 0 "$status"
+  check_contains 'with-nemo: default place' "  $prefix/bin/nemo"$'\n' "$out"
+  check_contains 'with-nemo: says so' 'Nothing was changed.' "$out"
+  run in_home "$home" FENNICK_PREFIX="$work/tuned fennick" sh "$installer" --with-nemo --yes
+  check_eq 'with-nemo with a prefix: exit status' 0 "$status"
+  check_contains 'with-nemo honours FENNICK_PREFIX' "  $work/tuned fennick/bin/nemo"$'\n' "$out"
+  check_lacks 'with-nemo with a prefix: no default place' "$prefix" "$out"
+  # The installed copy answers the same, without the sources.
+  run in_home "$home" sh "$share/fennick-install.sh" --with-nemo
+  check_eq 'with-nemo from the installed copy: exit status' 0 "$status"
+  check_contains 'with-nemo from the installed copy' "  $prefix/bin/nemo" "$out"
+  check_eq 'with-nemo changes nothing' "$before" "$(listing "$home")"
+  checks=$((checks + 1))
+  [ ! -e "$work/tuned fennick" ] || fail 'with-nemo created the prefix'
+}
+
+installed_copy_does_not_install() {
+  local before
+  before=$(listing "$home")
+  run in_home "$home" sh "$share/fennick-install.sh"
+  check_eq 'installed copy without --uninstall: exit status' 1 "$status"
+  check_contains 'installed copy without --uninstall: message' \
+    'run this script from a clone of the fennick sources' "$err"
+  check_lacks 'installed copy without --uninstall: no build' 'building' "$out"
+  check_eq 'installed copy without --uninstall changes nothing' "$before" "$(listing "$home")"
+}
+
+unknown_options() {
+  local spare=$work/spare before
+  mkdir -p "$spare"
+  run in_home "$home" sh "$installer" --help
+  check_eq '--help: exit status' 0 "$status"
+  check_contains '--help: usage' 'usage: sh fennick-install.sh' "$out"
+
+  before=$(listing "$home")
+  run in_home "$home" sh "$installer" --bogus
+  check_eq 'unknown option: exit status' 2 "$status"
+  check_contains 'unknown option: named' 'unknown option --bogus' "$err"
+  check_contains 'unknown option: usage' 'usage: sh fennick-install.sh' "$err"
+  check_eq 'unknown option: no output' '' "$out"
+  run in_home "$home" sh "$installer" --uninstall --bogus
+  check_eq 'unknown option after --uninstall: exit status' 2 "$status"
+  check_eq 'unknown option changes nothing' "$before" "$(listing "$home")"
+
+  # An unknown option before a mode is refused as well. Run in an empty home, so that a removal
+  # that should not happen has nothing to remove.
+  for mode in --uninstall --with-nemo; do
+    run in_home "$spare" sh "$installer" --bogus "$mode"
+    check_eq "unknown option before $mode: exit status" 2 "$status"
+    check_eq "unknown option before $mode: no output" '' "$out"
+  done
+}
+
+# What "fennick uninstall" must undo or ask about: the prompt hook, the default file manager
+# switch when the system Nemo is there to switch from, a tuned Nemo, a build cache, a font, and
+# settings that must stay.
+prepare_for_removal() {
+  run in_home "$home" "$bin" set terminal.symbol %
+  check_eq 'set before removal' 0 "$status"
+  run in_home "$home" "$bin" prompt-install
+  check_eq 'prompt-install before removal' 0 "$status"
+  check_contains 'hook block added' '# >>> fennick >>>' "$(cat "$home/.bashrc")"
+  mkdir -p "$prefix/bin" "$cache/nemo-build" "$fonts"
+  printf '#!/bin/sh\nexit 0\n' >"$prefix/bin/nemo"
+  chmod 755 "$prefix/bin/nemo"
+  printf 'object\n' >"$cache/nemo-build/main.o"
+  printf 'font\n' >"$fonts/MesloLGS NF Regular.ttf"
+  enabled=no
+  if [ -f /usr/share/applications/nemo.desktop ]; then
+    run in_home "$home" "$bin" enable
+    check_eq 'enable before removal' 0 "$status"
+    check_exists 'enable wrote the desktop entry' "$home/.local/share/applications/nemo.desktop"
+    enabled=yes
+  fi
+  settings_before=$(listing "$settings")
+}
+
+check_tool_removed() { # what
+  check_gone "$1: program" "$bin"
+  check_gone "$1: share folder" "$share"
+  check_lacks "$1: hook block" 'fennick' "$(cat "$home/.bashrc")"
+  if [ "$enabled" = yes ]; then
+    check_gone "$1: desktop entry" "$home/.local/share/applications/nemo.desktop"
+    check_gone "$1: D-Bus service" "$home/.local/share/dbus-1/services/org.Nemo.service"
+    check_gone "$1: context-menu action" "$home/.local/share/nemo/actions/fennick.nemo_action"
+  fi
+  check_eq "$1: settings kept" "$settings_before" "$(listing "$settings")"
+  check_contains "$1: says the settings stay" "settings kept in $settings" "$out"
+}
+
+uninstall_answering_no() {
+  prepare_for_removal
+  rm -f "$work/fc-cache.log"
+  run_input $'n\nn\nn\n' in_home "$home" "$bin" uninstall
+  check_eq 'uninstall answering no: exit status' 0 "$status"
+  check_contains 'uninstall answering no: asks about the tuned Nemo' \
+    "Remove the tuned Nemo in $prefix? [y/N] n" "$out"
+  check_contains 'uninstall answering no: asks about the build cache' "$cache? [y/N] n" "$out"
+  check_contains 'uninstall answering no: asks about the font' "$fonts? [y/N] n" "$out"
+  check_contains 'uninstall answering no: says the program went' "removed $bin" "$out"
+  check_contains 'uninstall answering no: done' 'fennick is uninstalled' "$out"
+  check_tool_removed 'uninstall answering no'
+  check_exists 'uninstall answering no keeps the tuned Nemo' "$prefix/bin/nemo"
+  check_exists 'uninstall answering no keeps the build cache' "$cache/nemo-build/main.o"
+  check_exists 'uninstall answering no keeps the font' "$fonts/MesloLGS NF Regular.ttf"
+  check_gone 'uninstall answering no: font cache untouched' "$work/fc-cache.log"
+}
+
+# Installs again with the program built above: a stand-in cmake puts it where the build would.
+reinstall() {
+  local fake_cmake=$work/fake-cmake
+  mkdir -p "$fake_cmake"
+  cat >"$fake_cmake/cmake" <<EOF
+#!/bin/sh
+# Stand-in for cmake: configuring does nothing, building hands over the program built before.
+if [ "\$1" = --build ]; then cp '$work/built-fennick' "\$2/fennick"; fi
+EOF
+  chmod 755 "$fake_cmake/cmake"
+  local round
+  for round in 1 2; do
+    install_from_clone "$fake_cmake:$base_path"
+    check_eq "reinstall $round: exit status" 0 "$status"
+    [ "$status" = 0 ] || printf '%s\n%s\n' "$out" "$err"
+  done
+  checks=$((checks + 1))
+  [ -x "$bin" ] || fail "reinstall: $bin missing"
+  # Installing over an installation lists every file once.
+  check_eq 'reinstall: list of installed files' \
+    "$bin"$'\n'"$share/fennick-install.sh"$'\n'"$share/doc/README.md" \
+    "$(cat "$share/installed-files" 2>/dev/null)"
+}
+
+uninstall_answering_yes() {
+  prepare_for_removal
+  rm -f "$work/fc-cache.log"
+  run in_home "$home" "$bin" uninstall --yes
+  check_eq 'uninstall --yes: exit status' 0 "$status"
+  check_eq 'uninstall --yes: nothing on standard error' '' "$err"
+  check_contains 'uninstall --yes: answers itself' "Remove the tuned Nemo in $prefix? [y/N] yes" \
+    "$out"
+  check_tool_removed 'uninstall --yes'
+  check_gone 'uninstall --yes: tuned Nemo' "$prefix"
+  check_gone 'uninstall --yes: build cache' "$cache"
+  check_gone 'uninstall --yes: font' "$fonts"
+  check_contains 'uninstall --yes: font cache refreshed' 'fc-cache -f' \
+    "$(cat "$work/fc-cache.log" 2>/dev/null)"
+  check_exists 'uninstall --yes: the rest of the home stays' "$home/.local/share"
+  check_exists 'uninstall --yes: the rc file stays' "$home/.bashrc"
+}
+
+# A prefix whose own name does not say fennick is never removed, even with --yes.
+prefix_not_named_fennick() {
+  local plain_home=$work/plain-home other
+  mkdir -p "$plain_home"
+  for other in "$plain_home/.local/opt/tuned" "$plain_home"; do
+    mkdir -p "$other/bin"
+    printf 'nemo\n' >"$other/bin/nemo"
+    run in_home "$plain_home" FENNICK_PREFIX="$other" sh "$installer" --uninstall --yes
+    check_eq "prefix $other: exit status" 0 "$status"
+    check_exists "prefix $other is kept" "$other/bin/nemo"
+    check_contains "prefix $other: says it is left alone" "left alone" "$out"
+  done
+  # A home whose path names the tool does not make every prefix in it the tool's: a prefix of
+  # ~/.local there holds far more than a tuned Nemo.
+  local named_home=$work/fennick-user
+  mkdir -p "$named_home/.local/bin" "$named_home/.local/share/other-program"
+  printf 'keep\n' >"$named_home/.local/share/other-program/data"
+  run in_home "$named_home" FENNICK_PREFIX="$named_home/.local" sh "$installer" --uninstall --yes
+  check_exists "prefix ~/.local of a home named fennick is kept" \
+    "$named_home/.local/share/other-program/data"
+}
+
+# A step that fails makes the removal fail, and the program passes that on.
+failed_step_fails_the_removal() {
+  local broken=$work/broken-home
+  mkdir -p "$broken/.local/bin" "$broken/.local/share/fennick" "$broken/.bashrc"
+  cp "$work/built-fennick" "$broken/.local/bin/fennick"
+  cp "$installer" "$broken/.local/share/fennick/fennick-install.sh"
+  # A folder where ~/.bashrc should be: the hook cannot be taken out of it.
+  run in_home "$broken" "$broken/.local/bin/fennick" uninstall --yes
+  check_eq 'failed step: the program exits with 255' 255 "$status"
+  check_contains 'failed step: says so' 'some steps failed' "$err"
+}
+
+static_checks
+install_from_sources
+with_nemo_changes_nothing
+installed_copy_does_not_install
+unknown_options
+uninstall_answering_no
+reinstall
+uninstall_answering_yes
+prefix_not_named_fennick
+failed_step_fails_the_removal
+
+if [ "$failures" -ne 0 ]; then
+  printf '%s: %d of %d checks failed\n' "${0##*/}" "$failures" "$checks"
+  exit 1
+fi
+printf '%s: all %d checks passed\n' "${0##*/}" "$checks"

@@ -1,0 +1,492 @@
+// Finding the running Nemo with the real pgrep and /proc, telling the tuned one apart, the status
+// report's line about it, and restarting Nemo for real through setsid and sh. Nemo is played by
+// copies of the stand-in program named "nemo": one under the prefix (tuned, its path contains
+// "fennick") and others in a folder whose path does not.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/cli_helpers.h"
+#include "integrate/running_nemo.h"
+#include "test_support.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds_since(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+long long epoch_milliseconds() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+// A fresh temporary folder whose path does not contain "fennick", so that a Nemo started from it
+// is not the tuned one.
+struct PlainDir {
+  PlainDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "nemo-plain-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path = pattern;
+  }
+  ~PlainDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+  PlainDir(const PlainDir&) = delete;
+  PlainDir& operator=(const PlainDir&) = delete;
+  std::string path;
+};
+
+// Puts a copy of the stand-in at path, executable.
+void install_stand_in(const std::string& path) {
+  make_dir(std::filesystem::path(path).parent_path().string());
+  std::filesystem::copy_file(kNemoStandIn, path, std::filesystem::copy_options::overwrite_existing);
+  chmod(path.c_str(), 0755);
+}
+
+std::vector<std::string> nemo_pids() {
+  return split_lines(run_program({"pgrep", "-x", "nemo"}).out);
+}
+
+std::string exe_of(const std::string& pid) {
+  std::error_code error;
+  const std::filesystem::path target =
+      std::filesystem::read_symlink("/proc/" + pid + "/exe", error);
+  return error ? "" : target.string();
+}
+
+// The state letter and the parent of a process, from /proc; false when it is gone.
+bool process_state(pid_t pid, char& state, pid_t& parent) {
+  const std::string stat = read_file("/proc/" + std::to_string(pid) + "/stat");
+  const size_t close_paren = stat.rfind(')');
+  if (close_paren == std::string::npos) return false;
+  int parent_number = 0;
+  if (sscanf(stat.c_str() + close_paren + 1, " %c %d", &state, &parent_number) != 2) return false;
+  parent = parent_number;
+  return true;
+}
+
+// A process has ended once it is gone or only its exit status waits for its parent.
+bool has_ended(pid_t pid) {
+  char state;
+  pid_t parent;
+  return !process_state(pid, state, parent) || state == 'Z' || state == 'X';
+}
+
+// Terminates a process that is not our child and waits until it has ended.
+void end_process(pid_t pid) {
+  kill(pid, SIGTERM);
+  for (int i = 0; i < 200 && !has_ended(pid); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (!has_ended(pid)) kill(pid, SIGKILL);
+  for (int i = 0; i < 200 && !has_ended(pid); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+// Ends every process named nemo whose executable lies in one of the folders (the test's own).
+void end_nemos_under(const std::vector<std::string>& folders) {
+  for (const std::string& pid : nemo_pids()) {
+    const std::string exe = exe_of(pid);
+    for (const std::string& folder : folders) {
+      if (!exe.empty() && exe.rfind(folder + "/", 0) == 0) {
+        end_process(static_cast<pid_t>(std::stol(pid)));
+        break;
+      }
+    }
+  }
+}
+
+// A stand-in started by the test as its child; terminated and collected when it goes away.
+class RunningNemo {
+ public:
+  explicit RunningNemo(const std::string& executable) {
+    std::vector<std::string> env_texts{"FENNICK_STAND_IN_SECONDS=30"};
+    for (char** entry = environ; *entry; ++entry) {
+      const std::string text = *entry;
+      if (text.rfind("FENNICK_STAND_IN_", 0) != 0) env_texts.push_back(text);
+    }
+    std::vector<char*> env;
+    for (std::string& text : env_texts)
+      env.push_back(text.data());
+    env.push_back(nullptr);
+    std::string name = executable;
+    char* argv[] = {name.data(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    const int spawned = posix_spawn(&pid_, executable.c_str(), &actions, nullptr, argv, env.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) pid_ = -1;
+    EXPECT_GT(pid_, 0) << "cannot start " << executable;
+  }
+  ~RunningNemo() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    int status;
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+  }
+  RunningNemo(const RunningNemo&) = delete;
+  RunningNemo& operator=(const RunningNemo&) = delete;
+  pid_t pid() const { return pid_; }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+// One line of the stand-in's log.
+struct StartLine {
+  long long ms = 0;
+  pid_t pid = 0;
+  pid_t sid = 0;
+  std::string exe;
+  std::string args;
+};
+
+std::vector<StartLine> read_log(const std::string& path) {
+  std::vector<StartLine> starts;
+  for (const std::string& line : split_lines(read_file(path))) {
+    StartLine start;
+    const size_t pid_at = line.find(" pid=");
+    const size_t sid_at = line.find(" sid=");
+    const size_t exe_at = line.find(" exe=");
+    const size_t args_at = line.find(" args=", exe_at);
+    if (line.rfind("started ", 0) != 0 || pid_at == std::string::npos ||
+        sid_at == std::string::npos || exe_at == std::string::npos ||
+        args_at == std::string::npos) {
+      ADD_FAILURE() << "unexpected log line: " << line;
+      continue;
+    }
+    start.ms = std::stoll(line.substr(8, pid_at - 8));
+    start.pid = static_cast<pid_t>(std::stol(line.substr(pid_at + 5)));
+    start.sid = static_cast<pid_t>(std::stol(line.substr(sid_at + 5)));
+    start.exe = line.substr(exe_at + 5, args_at - exe_at - 5);
+    start.args = line.substr(args_at + 6);
+    starts.push_back(start);
+  }
+  return starts;
+}
+
+// Every test starts and ends with no process named nemo on the machine; PATH is restored.
+class RunningNemoTest : public TempHomeTest {
+ protected:
+  void SetUp() override {
+    TempHomeTest::SetUp();
+    const char* path = getenv("PATH");
+    saved_path_ = path ? path : "/usr/bin:/bin";
+    ASSERT_EQ(nemo_pids(), std::vector<std::string>{})
+        << "a process named nemo is already running; these tests need the machine to themselves";
+    ASSERT_EQ(plain_.path.find("fennick"), std::string::npos) << plain_.path;
+  }
+  void TearDown() override {
+    setenv("PATH", saved_path_.c_str(), 1);
+    end_nemos_under({home(), plain_.path});
+    // Ended processes that were not our children are collected by their new parent, which may
+    // take it a moment.
+    for (int i = 0; i < 60 && !nemo_pids().empty(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(nemo_pids(), std::vector<std::string>{}) << "a process named nemo was left running";
+    int status;
+    errno = 0;
+    EXPECT_TRUE(waitpid(-1, &status, WNOHANG) == -1 && errno == ECHILD)
+        << "a child process was left behind";
+  }
+
+  std::string plain() const { return plain_.path; }
+  std::string tuned_path() const { return home() + "/prefix/bin/nemo"; }
+
+  // Line 6 of the status report.
+  static std::string running_line() {
+    const RunResult run = run_fennick({"status"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    const std::vector<std::string> lines = split_lines(run.out);
+    EXPECT_EQ(lines.size(), 7u) << run.out;
+    return lines.size() > 5 ? lines[5] : "";
+  }
+
+  std::string saved_path_;
+
+ private:
+  PlainDir plain_;
+};
+
+TEST_F(RunningNemoTest, NoneRunning) {
+  EXPECT_EQ(running_nemo_exe(), "");
+  EXPECT_EQ(running_line(), "running Nemo  : none");
+}
+
+TEST_F(RunningNemoTest, TunedNemoFromThePrefix) {
+  setenv("FENNICK_PREFIX", (home() + "/.local/opt/fennick").c_str(), 1);
+  const std::string tuned = home() + "/.local/opt/fennick/bin/nemo";
+  install_stand_in(tuned);
+  const RunningNemo nemo(tuned);
+  EXPECT_EQ(running_nemo_exe(), tuned);
+  EXPECT_TRUE(is_tuned_exe(running_nemo_exe()));
+  EXPECT_EQ(running_line(), "running Nemo  : " + tuned + "   (the tuned one)");
+}
+
+TEST_F(RunningNemoTest, NemoFromElsewhereIsNotTheTunedOne) {
+  const std::string other = plain() + "/other/nemo";
+  install_stand_in(other);
+  install_stand_in(tuned_path());  // installed, but not the one running
+  const RunningNemo nemo(other);
+  EXPECT_EQ(running_nemo_exe(), other);
+  EXPECT_FALSE(is_tuned_exe(running_nemo_exe()));
+  EXPECT_EQ(running_line(),
+            "running Nemo  : " + other + "   (NOT the tuned one: run  nemo -q  and reopen)");
+}
+
+TEST_F(RunningNemoTest, TunedNemoUnderAPrefixWithoutTheNameCountsAsNotTuned) {
+  // Only the word in the path decides, not the prefix.
+  const std::string prefix = plain() + "/opt/tuned";
+  setenv("FENNICK_PREFIX", prefix.c_str(), 1);
+  install_stand_in(prefix + "/bin/nemo");
+  const RunningNemo nemo(prefix + "/bin/nemo");
+  EXPECT_EQ(running_nemo_exe(), prefix + "/bin/nemo");
+  EXPECT_EQ(running_line(), "running Nemo  : " + prefix +
+                                "/bin/nemo   (NOT the tuned one: run  nemo -q  and reopen)");
+}
+
+TEST_F(RunningNemoTest, WithSeveralRunningTheFirstThatPgrepListsCounts) {
+  const std::string other = plain() + "/other/nemo";
+  install_stand_in(other);
+  install_stand_in(tuned_path());
+  // Both orders: the first listed is the one with the lowest process identifier.
+  for (bool tuned_first : {false, true}) {
+    SCOPED_TRACE(tuned_first ? "tuned started first" : "other started first");
+    const RunningNemo first(tuned_first ? tuned_path() : other);
+    const RunningNemo second(tuned_first ? other : tuned_path());
+    const RunningNemo third(other);
+    const std::vector<std::string> pids = nemo_pids();
+    ASSERT_EQ(pids.size(), 3u);
+    const std::string expected = exe_of(pids[0]);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(running_nemo_exe(), expected);
+    EXPECT_EQ(running_line(),
+              "running Nemo  : " + expected +
+                  (is_tuned_exe(expected) ? "   (the tuned one)"
+                                          : "   (NOT the tuned one: run  nemo -q  and reopen)"));
+  }
+}
+
+TEST_F(RunningNemoTest, OnlyAProcessNamedExactlyNemoCounts) {
+  install_stand_in(plain() + "/x/nemo-desktop");
+  install_stand_in(plain() + "/x/fennick-nemo");
+  const RunningNemo desktop(plain() + "/x/nemo-desktop");
+  const RunningNemo longer(plain() + "/x/fennick-nemo");
+  EXPECT_EQ(running_nemo_exe(), "");
+  EXPECT_EQ(running_line(), "running Nemo  : none");
+}
+
+TEST_F(RunningNemoTest, ANemoWhoseExecutableCannotBeReadIsNone) {
+  // A Nemo of another user: its /proc link cannot be read by the one who asks.
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to look as another user";
+  install_stand_in(tuned_path());
+  const RunningNemo nemo(tuned_path());
+  // The other user runs a copy of the program from the home, wherever the build lies.
+  chmod(home().c_str(), 0755);
+  const std::string program = home() + "/fennick";
+  std::filesystem::copy_file(kFennickBinary, program);
+  chmod(program.c_str(), 0755);
+  // The other user does see the process...
+  const RunResult seen = run_program(
+      {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "pgrep", "-x", "nemo"});
+  EXPECT_EQ(seen.out, std::to_string(nemo.pid()) + "\n");
+  // ...but cannot learn its executable.
+  const RunResult run = run_program(
+      {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", program, "status"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> lines = split_lines(run.out);
+  ASSERT_EQ(lines.size(), 7u) << run.out;
+  EXPECT_EQ(lines[5], "running Nemo  : none");
+}
+
+TEST(TunedExecutableTest, TheWordFennickInThePathDecides) {
+  EXPECT_FALSE(is_tuned_exe("/usr/bin/nemo"));
+  EXPECT_FALSE(is_tuned_exe(""));
+  EXPECT_TRUE(is_tuned_exe("/home/u/.local/opt/fennick/bin/nemo"));
+  EXPECT_TRUE(is_tuned_exe("/opt/my-fennick-build/nemo"));
+  EXPECT_TRUE(is_tuned_exe("/srv/nemo-fennick"));
+  // Case-sensitive.
+  EXPECT_FALSE(is_tuned_exe("/opt/Fennick/bin/nemo"));
+  EXPECT_FALSE(is_tuned_exe("/opt/FENNICK/bin/nemo"));
+  EXPECT_FALSE(is_tuned_exe("/opt/fen nick/bin/nemo"));
+}
+
+// What sh makes of one word of a command line.
+std::string as_shell_reads(const std::string& word) {
+  return run_program({"sh", "-c", "printf '%s' " + word}).out;
+}
+int shell_word_count(const std::string& text) {
+  return std::atoi(run_program({"sh", "-c", "set -- " + text + "; printf '%s' $#"}).out.c_str());
+}
+
+TEST(RestartCommandLineTest, OrdinaryPathsAreInsertedAsTheyAre) {
+  EXPECT_EQ(restart_command_line("/home/u/.local/opt/fennick/bin/nemo"),
+            "setsid sh -c 'nemo -q; sleep 1.5; exec /home/u/.local/opt/fennick/bin/nemo' "
+            ">/dev/null 2>&1 &");
+  EXPECT_EQ(restart_command_line("nemo"),
+            "setsid sh -c 'nemo -q; sleep 1.5; exec nemo' >/dev/null 2>&1 &");
+  EXPECT_EQ(restart_command_line("/opt/a_b-c.d+e,f:g@h%i=j/nemo"),
+            "setsid sh -c 'nemo -q; sleep 1.5; exec /opt/a_b-c.d+e,f:g@h%i=j/nemo' >/dev/null "
+            "2>&1 &");
+}
+
+TEST(RestartCommandLineTest, ShellSpecialCharactersInThePathAreQuotedForBothShells) {
+  const std::string head = "setsid sh -c ";
+  const std::string tail = " >/dev/null 2>&1 &";
+  const std::string inner_head = "nemo -q; sleep 1.5; exec ";
+  for (const std::string& path :
+       {std::string("/home/o'neil/.local/opt/fennick/bin/nemo"), std::string("/opt/my apps/nemo"),
+        std::string("/opt/$HOME/nemo"), std::string("/opt/`id`/nemo"),
+        std::string("/opt/back\\slash/nemo"), std::string("/opt/\"quoted\"/nemo"),
+        std::string("/opt/a;b&c|d/nemo"), std::string("/opt/*/nemo"), std::string("~/nemo"),
+        std::string("/opt/it's \"all\" $(id) `x` \\ here/nemo")}) {
+    SCOPED_TRACE(path);
+    const std::string line = restart_command_line(path);
+    ASSERT_EQ(line.rfind(head, 0), 0u) << line;
+    ASSERT_GT(line.size(), head.size() + tail.size());
+    ASSERT_EQ(line.substr(line.size() - tail.size()), tail) << line;
+    // The outer shell hands setsid one argument: the inner command.
+    const std::string outer_word =
+        line.substr(head.size(), line.size() - head.size() - tail.size());
+    EXPECT_EQ(shell_word_count(outer_word), 1);
+    const std::string inner = as_shell_reads(outer_word);
+    ASSERT_EQ(inner.rfind(inner_head, 0), 0u) << inner;
+    // The inner shell executes exactly the path.
+    const std::string executable_word = inner.substr(inner_head.size());
+    EXPECT_EQ(shell_word_count(executable_word), 1) << executable_word;
+    EXPECT_EQ(as_shell_reads(executable_word), path) << executable_word;
+  }
+}
+
+// One restart run: its own home and prefix, its own stand-in log.
+struct RestartCase {
+  std::string name;
+  bool tuned_installed;
+  bool enabled;
+  bool tuned_deleted_after_enable;
+  std::string home;
+  std::string prefix;
+  std::string log;
+  std::string expected_exe;
+};
+
+TEST_F(RunningNemoTest, RestartQuitsNemoAndStartsTheChosenOneDetached) {
+  // The `nemo` on the search path is a stand-in: it receives the -q and is the plain Nemo.
+  const std::string path_nemo = plain() + "/path/nemo";
+  install_stand_in(path_nemo);
+  setenv("PATH", (plain() + "/path:" + saved_path_).c_str(), 1);
+  // Safety net: whatever starts ends by itself, even if this test cannot end it.
+  setenv("FENNICK_STAND_IN_SECONDS", "15", 1);
+
+  std::vector<RestartCase> cases = {
+      {"enabled: the tuned Nemo", true, true, false, "", "fennick", "", ""},
+      {"tuned installed, not enabled: plain nemo", true, false, false, "", "fennick", "", ""},
+      {"enabled, tuned deleted since: plain nemo", true, true, true, "", "fennick", "", ""},
+      {"nothing installed: plain nemo", false, false, false, "", "fennick", "", ""},
+      // A prefix the shell would misread if the path were inserted unquoted.
+      {"enabled, odd prefix: the tuned Nemo", true, true, false, "",
+       "o'neil \"x\" $HOME `id` \\ ;&|*/fennick", "", ""},
+  };
+  for (size_t i = 0; i < cases.size(); ++i) {
+    RestartCase& run = cases[i];
+    run.home = home() + "/case" + std::to_string(i);
+    run.prefix = run.home + "/" + run.prefix;
+    run.log = plain() + "/log" + std::to_string(i);
+    const std::string tuned = run.prefix + "/bin/nemo";
+    run.expected_exe = run.enabled && !run.tuned_deleted_after_enable ? tuned : path_nemo;
+    make_dir(run.home);
+    setenv("HOME", run.home.c_str(), 1);
+    setenv("FENNICK_PREFIX", run.prefix.c_str(), 1);
+    if (run.tuned_installed) install_stand_in(tuned);
+    if (run.enabled) {
+      const RunResult enabled = run_fennick({"enable"});
+      ASSERT_EQ(enabled.status, 0) << run.name << ": " << enabled.err;
+      ASSERT_TRUE(file_exists(run.home + "/.local/share/dbus-1/services/org.Nemo.service"));
+    }
+    if (run.tuned_deleted_after_enable) unlink(tuned.c_str());
+  }
+
+  // All restarts at once: each returns at once, and the starts come 1.5 s later.
+  struct Cleanup {
+    std::vector<std::string> folders;
+    ~Cleanup() {
+      // A start may still be on its way when the test stops early.
+      if (!all_started) std::this_thread::sleep_until(deadline);
+      end_nemos_under(folders);
+    }
+    Clock::time_point deadline;
+    bool all_started;
+  } cleanup{{home(), plain()}, Clock::now() + std::chrono::milliseconds(2500), false};
+  const long long started_ms = epoch_milliseconds();
+  for (const RestartCase& run : cases) {
+    SCOPED_TRACE(run.name);
+    setenv("HOME", run.home.c_str(), 1);
+    setenv("FENNICK_PREFIX", run.prefix.c_str(), 1);
+    setenv("FENNICK_STAND_IN_LOG", run.log.c_str(), 1);
+    const Clock::time_point start = Clock::now();
+    const RunResult restart = run_fennick({"restart"});
+    EXPECT_LT(seconds_since(start), 0.5);
+    EXPECT_EQ(restart.status, 0);
+    EXPECT_EQ(restart.out, "restarting Nemo\xE2\x80\xA6\n");
+    EXPECT_EQ(restart.err, "");
+  }
+  EXPECT_LT(epoch_milliseconds() - started_ms, 1000) << "the restarts did not return at once";
+
+  // Wait for the second line of every log.
+  const Clock::time_point wait_start = Clock::now();
+  for (bool all = false; !all && seconds_since(wait_start) < 6.0;) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    all = true;
+    for (const RestartCase& run : cases)
+      all = all && split_lines(read_file(run.log)).size() >= 2;
+    cleanup.all_started = all;
+  }
+  for (const RestartCase& run : cases) {
+    SCOPED_TRACE(run.name);
+    const std::vector<StartLine> starts = read_log(run.log);
+    ASSERT_EQ(starts.size(), 2u) << read_file(run.log);
+    // First every Nemo is asked to quit, through the nemo on the search path...
+    EXPECT_EQ(starts[0].exe, path_nemo);
+    EXPECT_EQ(starts[0].args, "-q");
+    EXPECT_GE(starts[0].ms, started_ms);
+    EXPECT_LT(starts[0].ms - started_ms, 1000);
+    // ...then, about 1.5 s later, the chosen executable starts, without arguments...
+    EXPECT_EQ(starts[1].exe, run.expected_exe);
+    EXPECT_EQ(starts[1].args, "");
+    EXPECT_GE(starts[1].ms - starts[0].ms, 1400);
+    EXPECT_LT(starts[1].ms - starts[0].ms, 3000);
+    // ...in a session of its own, as nobody's child of ours.
+    EXPECT_EQ(starts[1].sid, starts[1].pid);
+    EXPECT_NE(getsid(starts[1].pid), getsid(0));
+    char state;
+    pid_t parent = 0;
+    if (process_state(starts[1].pid, state, parent)) {
+      EXPECT_NE(parent, getpid());
+    }
+  }
+  // The ones that quit ended; the started ones run on.
+  EXPECT_EQ(nemo_pids().size(), cases.size());
+}
+
+}  // namespace
