@@ -74,7 +74,8 @@ std::string dbus_service_text(const std::string& bus_name) {
   return "# managed by fennick (fennick disable removes this file)\n"
          "[D-BUS Service]\n"
          "Name=" +
-         bus_name + "\nExec=" + key_file_escaped(shell_word(tuned_nemo_path())) + " --gapplication-service\n";
+         bus_name + "\nExec=" + key_file_escaped(shell_word(tuned_nemo_path())) +
+         " --gapplication-service\n";
 }
 
 bool is_ours(const std::string& text) {
