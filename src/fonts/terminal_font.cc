@@ -68,6 +68,10 @@ void use_terminal_font(std::string family, int size) {
   if (family.empty()) fail("no nerd font installed. Run: fennick font install");
   const std::string old_font = gsettings_get(schema, "font");
   const std::string old_flag = gsettings_get(schema, "use-system-font");
+  // A backup without the old values could never be restored: change nothing then.
+  if (old_font.empty() || old_flag.empty()) {
+    fail("cannot read the font of the default terminal profile (gsettings), nothing changed.");
+  }
   if (!path_exists(font_backup_path())) {
     write_file_atomic(font_backup_path(), schema + "\n" + old_font + "\n" + old_flag + "\n");
   }

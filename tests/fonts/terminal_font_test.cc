@@ -1,0 +1,270 @@
+// The `font` sub-commands against real gsettings with GNOME Terminal's own schemas, on the key
+// file back end inside the test's home, so that no real terminal profile is ever read or changed.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "font_test_support.h"
+#include "fonts/terminal_font.h"
+
+namespace {
+
+const char kProfileId[] = "6d1e3c2a-58f4-4b7e-9a0c-2f9e8d7c6b5a";
+const char kProfileList[] = "org.gnome.Terminal.ProfilesList";
+const char kUsage[] = "usage: fennick font check | install [--yes] | use | restore\n";
+
+class TerminalFontTest : public FontHomeTest {
+ protected:
+  void SetUp() override {
+    FontHomeTest::SetUp();
+    RunResult schemas = run_program({"gsettings", "list-schemas"});
+    ASSERT_NE(schemas.out.find(std::string(kProfileList) + "\n"), std::string::npos)
+        << "gsettings with GNOME Terminal's schemas is needed (Debian: libglib2.0-bin, "
+           "gnome-terminal)";
+    gsettings_set(kProfileList, "list", std::string("['") + kProfileId + "']");
+    gsettings_set(kProfileList, "default", std::string("'") + kProfileId + "'");
+    gsettings_set(profile(), "font", "'Ubuntu Mono 13'");
+    gsettings_set(profile(), "use-system-font", "true");
+    // The values really live in the test's own key file.
+    ASSERT_NE(read_file(home() + "/.config/glib-2.0/settings/keyfile").find("Ubuntu Mono 13"),
+              std::string::npos);
+  }
+
+  static std::string profile() {
+    return std::string("org.gnome.Terminal.Legacy.Profile:/org/gnome/terminal/legacy/profiles:/:") +
+           kProfileId + "/";
+  }
+  std::string backup() const { return config() + "/font-backup.txt"; }
+
+  static void gsettings_set(const std::string& schema, const std::string& key,
+                            const std::string& value) {
+    RunResult set = run_program({"gsettings", "set", schema, key, value});
+    ASSERT_EQ(set.status, 0) << schema << " " << key << " " << value << ": " << set.err;
+  }
+  static std::string gsettings_value(const std::string& key) {
+    return run_program({"gsettings", "get", profile(), key}).out;
+  }
+  // The profile's font and flag as gsettings prints them.
+  static std::string profile_state() {
+    return gsettings_value("font") + gsettings_value("use-system-font");
+  }
+};
+
+TEST_F(TerminalFontTest, UseThenRestoreBringsTheOldFontBack) {
+  install_font_by_hand();
+  RunResult used = run_fennick({"font", "use"});
+  EXPECT_EQ(used.status, 0) << used.err;
+  EXPECT_EQ(used.out,
+            "the default terminal profile now uses \"MesloLGS NF 12\". Undo with: fennick font "
+            "restore\n"
+            "(The terminal inside Nemo follows the system monospace font: Menu > Preferences > "
+            "Fonts.)\n");
+  EXPECT_EQ(used.err, "");
+  EXPECT_EQ(profile_state(), "'MesloLGS NF 12'\nfalse\n");
+  const std::string first_backup = profile() + "\n'Ubuntu Mono 13'\ntrue\n";
+  EXPECT_EQ(read_file(backup()), first_backup);
+
+  // A second use keeps the backup of the first, which holds the state from before any change.
+  gsettings_set(profile(), "font", "'Other Mono 9'");
+  RunResult again = run_fennick({"font", "use"});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(profile_state(), "'MesloLGS NF 12'\nfalse\n");
+  EXPECT_EQ(read_file(backup()), first_backup);
+
+  RunResult check = run_fennick({"font", "check"});
+  EXPECT_EQ(check.status, 0);
+  EXPECT_EQ(check.out,
+            "powerline-capable font installed: MesloLGS NF\n"
+            "default terminal profile font: 'MesloLGS NF 12' (system font: false)\n");
+
+  RunResult restored = run_fennick({"font", "restore"});
+  EXPECT_EQ(restored.status, 0) << restored.err;
+  EXPECT_EQ(restored.out, "terminal profile font restored\n");
+  EXPECT_EQ(restored.err, "");
+  EXPECT_EQ(profile_state(), "'Ubuntu Mono 13'\ntrue\n");
+  EXPECT_FALSE(file_exists(backup()));
+
+  RunResult nothing = run_fennick({"font", "restore"});
+  EXPECT_EQ(nothing.status, 0);
+  EXPECT_EQ(nothing.out, "nothing to restore\n");
+  EXPECT_EQ(profile_state(), "'Ubuntu Mono 13'\ntrue\n");
+}
+
+TEST_F(TerminalFontTest, RestoreWithoutBackupChangesNothing) {
+  gsettings_set(profile(), "font", "'Fixed 8'");
+  RunResult run = run_fennick({"font", "restore"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "nothing to restore\n");
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(profile_state(), "'Fixed 8'\ntrue\n");
+}
+
+// The font line keeps the quotes gsettings printed; they are taken off before the value goes
+// back. A backup without its last line end, or with CR LF line ends, is read all the same.
+TEST_F(TerminalFontTest, RestoreTakesTheQuotesOffTheFont) {
+  for (const std::string& text :
+       {profile() + "\n'Monospace 12'\nfalse\n", profile() + "\n'Monospace 12'\nfalse",
+        profile() + "\r\n'Monospace 12'\r\nfalse\r\n", profile() + "\n'Monospace 12\nfalse\n"}) {
+    gsettings_set(profile(), "font", "'Other 7'");
+    gsettings_set(profile(), "use-system-font", "true");
+    write_file(backup(), text);
+    RunResult run = run_fennick({"font", "restore"});
+    EXPECT_EQ(run.status, 0) << text << run.err;
+    EXPECT_EQ(run.out, "terminal profile font restored\n") << text;
+    EXPECT_EQ(profile_state(), "'Monospace 12'\nfalse\n") << text;
+    EXPECT_FALSE(file_exists(backup())) << text;
+  }
+}
+
+// The backup is the only record of the user's own font: when gsettings refuses either value it
+// stays for another try, and the run fails with a message.
+TEST_F(TerminalFontTest, ARefusedRestoreKeepsTheBackup) {
+  const std::string cases[] = {
+      // a profile path gsettings rejects (no closing slash)
+      "org.gnome.Terminal.Legacy.Profile:/org/gnome/terminal/legacy/profiles:/:" +
+          std::string(kProfileId) + "\n'Monospace 12'\nfalse\n",
+      // a schema that does not exist
+      "org.example.NoSuchSchema:/x/\n'Monospace 12'\nfalse\n",
+      // a flag value that is no boolean
+      profile() + "\n'Monospace 12'\nmaybe\n",
+      // an empty flag, as a backup made while gsettings could not read the profile has
+      profile() + "\n\n\n",
+  };
+  for (const std::string& text : cases) {
+    write_file(backup(), text);
+    RunResult run = run_fennick({"font", "restore"});
+    EXPECT_EQ(run.status, 1) << text;
+    EXPECT_EQ(run.out, "") << text;
+    EXPECT_EQ(run.err.rfind("fennick: ", 0), 0u) << text << run.err;
+    EXPECT_EQ(lines_of(run.err).size(), 1u) << run.err;
+    EXPECT_EQ(run.err.back(), '\n');
+    EXPECT_EQ(read_file(backup()), text);
+  }
+}
+
+TEST_F(TerminalFontTest, AShortBackupIsLeftAlone) {
+  for (const std::string& text : {profile() + "\n'Monospace 12'\n", std::string("")}) {
+    write_file(backup(), text);
+    RunResult run = run_fennick({"font", "restore"});
+    EXPECT_EQ(run.status, 0) << text;
+    EXPECT_EQ(run.out, "") << text;
+    EXPECT_EQ(run.err, "") << text;
+    EXPECT_EQ(read_file(backup()), text);
+    EXPECT_EQ(profile_state(), "'Ubuntu Mono 13'\ntrue\n");
+  }
+}
+
+TEST_F(TerminalFontTest, UseWithoutAProfileChangesNothing) {
+  install_font_by_hand();
+  const std::string message =
+      "fennick: no GNOME/Mint terminal profile found (gsettings), nothing changed.\n";
+  gsettings_set(kProfileList, "default", "''");
+  RunResult run = run_fennick({"font", "use"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, message);
+  EXPECT_FALSE(file_exists(backup()));
+  EXPECT_EQ(profile_state(), "'Ubuntu Mono 13'\ntrue\n");
+
+  // Without GNOME Terminal's schemas gsettings knows no profile list at all.
+  make_dir(home() + "/no-schemas");
+  setenv("XDG_DATA_DIRS", (home() + "/no-schemas").c_str(), 1);
+  run = run_fennick({"font", "use"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, message);
+  EXPECT_FALSE(file_exists(backup()));
+  RunResult check = run_fennick({"font", "check"});
+  EXPECT_EQ(check.status, 0);
+  EXPECT_EQ(check.out,
+            "powerline-capable font installed: MesloLGS NF\n"
+            "default terminal profile font:  (system font: )\n");
+
+  // And without gsettings itself.
+  setenv("XDG_DATA_DIRS", "/usr/local/share:/usr/share", 1);
+  limit_path_to({"fc-list"});
+  run = run_fennick({"font", "use"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, message);
+  EXPECT_FALSE(file_exists(backup()));
+}
+
+TEST_F(TerminalFontTest, UseWithoutAPowerlineFontChangesNothing) {
+  RunResult run = run_fennick({"font", "use"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "fennick: no nerd font installed. Run: fennick font install\n");
+  EXPECT_FALSE(file_exists(backup()));
+  EXPECT_EQ(profile_state(), "'Ubuntu Mono 13'\ntrue\n");
+  RunResult check = run_fennick({"font", "check"});
+  EXPECT_EQ(check.out,
+            "no installed font has the powerline glyphs; run: fennick font install\n"
+            "default terminal profile font: 'Ubuntu Mono 13' (system font: true)\n");
+}
+
+// A default profile whose path gsettings rejects: its font cannot be read, so no backup could
+// ever bring it back. Nothing is written or changed.
+TEST_F(TerminalFontTest, UseStopsWhenTheOldFontCannotBeRead) {
+  install_font_by_hand();
+  gsettings_set(kProfileList, "default", "'bad//id'");
+  RunResult run = run_fennick({"font", "use"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "fennick: cannot read the font of the default terminal profile (gsettings), nothing "
+            "changed.\n");
+  EXPECT_FALSE(file_exists(backup()));
+  EXPECT_EQ(profile_state(), "'Ubuntu Mono 13'\ntrue\n");
+}
+
+TEST_F(TerminalFontTest, SubCommandsAreCheckedAndCaseBlind) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"font"},
+                                             {"font", ""},
+                                             {"font", "help"},
+                                             {"font", "--help"},
+                                             {"font", "uses"},
+                                             {"font", "check-it"},
+                                             {"FONT", "instal"}}) {
+    RunResult run = run_fennick(args);
+    EXPECT_EQ(run.status, 2) << args.back();
+    EXPECT_EQ(run.out, "") << args.back();
+    EXPECT_EQ(run.err, kUsage) << args.back();
+  }
+  for (const char* word : {"CHECK", "Check", "check"}) {
+    RunResult run = run_fennick({"font", word, "ignored"});
+    EXPECT_EQ(run.status, 0) << word;
+    EXPECT_EQ(run.out,
+              "no installed font has the powerline glyphs; run: fennick font install\n"
+              "default terminal profile font: 'Ubuntu Mono 13' (system font: true)\n")
+        << word;
+    EXPECT_EQ(run.err, "");
+  }
+  RunResult restore = run_fennick({"font", "RESTORE"});
+  EXPECT_EQ(restore.out, "nothing to restore\n");
+  RunResult use = run_fennick({"Font", "Use"});
+  EXPECT_EQ(use.err, "fennick: no nerd font installed. Run: fennick font install\n");
+}
+
+// The same steps called inside the program, as the settings window does.
+TEST_F(TerminalFontTest, ProfileLookupAndRestoreResult) {
+  EXPECT_EQ(terminal_profile_path(), profile());
+  EXPECT_EQ(gsettings_get(profile(), "font"), "'Ubuntu Mono 13'");
+  EXPECT_EQ(gsettings_get(profile(), "no-such-key"), "");
+  EXPECT_EQ(font_backup_path(), config() + "/font-backup.txt");
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(restore_terminal_font());
+  write_file(backup(), profile() + "\n'Monospace 12'\nmaybe\n");
+  EXPECT_FALSE(restore_terminal_font());
+  const std::string out = testing::internal::GetCapturedStdout();
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(out, "nothing to restore\n");
+  EXPECT_EQ(err.rfind("fennick: ", 0), 0u) << err;
+  EXPECT_TRUE(file_exists(backup()));
+  gsettings_set(kProfileList, "default", "''");
+  EXPECT_EQ(terminal_profile_path(), "");
+}
+
+}  // namespace
