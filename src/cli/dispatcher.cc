@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/usage.h"
+#include "settings/ascii_text.h"
 #include "settings/catalogue.h"
 #include "settings/console.h"
 #include "settings/locations.h"
@@ -59,9 +60,7 @@ int run_command_line(int argc, char** argv) {
   CommandLine line{std::vector<std::string>(argv, argv + argc)};
   std::string word = line.arg(1);
   if (word.empty()) word = env_text("DISPLAY").empty() ? "help" : "gui";
-  for (char& c : word) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  word = ascii_lowered(word);
 
   const Command* command = find_command(word);
   if (!command) {

@@ -2,13 +2,10 @@
 #include "cli/commands.h"
 #include "fonts/terminal_font.h"
 #include "fonts/uninstall.h"
+#include "settings/ascii_text.h"
 
 int cmd_font(const CommandLine& line) {
-  std::string sub_command = line.operand(1);
-  for (char& c : sub_command) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return font_command(sub_command, line.operand(2));
+  return font_command(ascii_lowered(line.operand(1)), line.operand(2));
 }
 
 int cmd_uninstall(const CommandLine& line) {

@@ -4,13 +4,11 @@
 #include "generate/apply.h"
 #include "presets/export_import.h"
 #include "presets/palettes.h"
+#include "settings/ascii_text.h"
 #include "settings/console.h"
 
 int cmd_palette(const CommandLine& line) {
-  std::string name = line.operand(1);
-  for (char& c : name) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  const std::string name = ascii_lowered(line.operand(1));
   if (name.empty() || !apply_palette(name)) {
     print_err(std::string("palettes: ") + kPaletteNames + "\n");
     return 2;

@@ -6,6 +6,7 @@
 
 #include "fonts/sha256.h"
 #include "integrate/outside_programs.h"
+#include "settings/ascii_text.h"
 #include "settings/atomic_file.h"
 #include "settings/console.h"
 #include "settings/file_reader.h"
@@ -27,23 +28,6 @@ const FontFile kFontFiles[] = {
     {"MesloLGS NF Bold Italic.ttf",
      "56b4131adecec052c4b324efb818dd326d586dbc316fc68f98f1cae2eb8d1220"},
 };
-
-std::string trimmed(const std::string& text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) < 33)
-    ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) < 33)
-    --end;
-  return text.substr(begin, end - begin);
-}
-
-std::string lowered(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 std::string with_escaped_blanks(const std::string& name) {
   std::string out;
@@ -117,7 +101,7 @@ std::string pick_powerline_family(const std::string& font_list) {
     start = end + 1;
     if (line.empty()) continue;
     const std::string family = trimmed(line.substr(0, line.find(',')));
-    const std::string lower = lowered(family);
+    const std::string lower = ascii_lowered(family);
     if (lower == "meslolgs nf" || lower == "meslolgs nerd font mono") return family;
     const bool looks_right =
         family.find("Mono") != std::string::npos || family.find(" NF") != std::string::npos;

@@ -5,6 +5,7 @@
 #include "fonts/powerline_font.h"
 #include "integrate/outside_programs.h"
 #include "integrate/text_file.h"
+#include "settings/ascii_text.h"
 #include "settings/atomic_file.h"
 #include "settings/console.h"
 #include "settings/failure.h"
@@ -15,16 +16,6 @@ namespace {
 const char kProfileList[] = "org.gnome.Terminal.ProfilesList";
 const char kProfileSchema[] =
     "org.gnome.Terminal.Legacy.Profile:/org/gnome/terminal/legacy/profiles:/:";
-
-std::string trimmed(const std::string& text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) < 33)
-    ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) < 33)
-    --end;
-  return text.substr(begin, end - begin);
-}
 
 std::string without_single_quotes(std::string text) {
   std::erase(text, '\'');

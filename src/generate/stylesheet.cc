@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "settings/ascii_text.h"
 #include "settings/value_access.h"
 
 namespace {
@@ -40,10 +41,7 @@ const FontWord kFontWords[] = {
 };
 
 const FontWord* find_font_word(const std::string& word) {
-  std::string lower = word;
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  const std::string lower = ascii_lowered(word);
   for (const FontWord& entry : kFontWords) {
     if (lower == entry.word) return &entry;
   }

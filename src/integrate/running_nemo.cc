@@ -7,24 +7,19 @@
 #include "integrate/outside_programs.h"
 #include "integrate/shell_quote.h"
 #include "integrate/text_file.h"
+#include "settings/ascii_text.h"
 #include "settings/console.h"
 
 std::string running_nemo_exe() {
   CommandResult found = run_command("pgrep", {"-x", "nemo"});
   if (!found.ok) return "";
-  const std::string& output = found.output;
-  size_t begin = 0;
-  size_t end = output.size();
-  while (begin < end && static_cast<unsigned char>(output[begin]) < 33)
-    ++begin;
-  while (end > begin && static_cast<unsigned char>(output[end - 1]) < 33)
-    --end;
-  const size_t line_feed = output.find('\n', begin);
-  if (line_feed < end) end = line_feed;
-  if (begin == end) return "";
+  // The first process id listed.
+  std::string_view pid = trimmed_view(found.output);
+  pid = pid.substr(0, pid.find('\n'));
+  if (pid.empty()) return "";
   char target[4096];
-  ssize_t length = readlink(("/proc/" + output.substr(begin, end - begin) + "/exe").c_str(), target,
-                            sizeof target - 1);
+  ssize_t length =
+      readlink(("/proc/" + std::string(pid) + "/exe").c_str(), target, sizeof target - 1);
   return length < 0 ? "" : std::string(target, static_cast<size_t>(length));
 }
 

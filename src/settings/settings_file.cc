@@ -1,9 +1,9 @@
 #include "settings/settings_file.h"
 
-#include <cstring>
 #include <stdexcept>
 #include <vector>
 
+#include "settings/ascii_text.h"
 #include "settings/atomic_file.h"
 #include "settings/catalogue.h"
 #include "settings/file_reader.h"
@@ -27,36 +27,19 @@ const char* const kOldPaneKeys[][3] = {
     {"key_right", "<Primary><Shift>F6", "F6"},
 };
 
-bool is_trimmed_away(char c) {
-  return static_cast<unsigned char>(c) < 33;
-}
-
-// Narrows [begin, end) to leave out characters below code 33 at either end.
-void trim(const char*& begin, const char*& end) {
-  while (begin < end && is_trimmed_away(*begin))
-    ++begin;
-  while (end > begin && is_trimmed_away(end[-1]))
-    --end;
-}
-
-std::string trimmed(const char* begin, const char* end) {
-  trim(begin, end);
-  return std::string(begin, end);
-}
-
 // One line of the file; true when it was understood (or is blank, a comment or a header).
-bool read_line(const char* begin, const char* end, std::string& section) {
-  trim(begin, end);
-  if (begin == end || *begin == '#' || *begin == ';') return true;
-  if (*begin == '[' && end[-1] == ']' && end - begin >= 2) {
-    section.assign(begin + 1, end - 1);
+bool read_line(std::string_view line, std::string& section) {
+  line = trimmed_view(line);
+  if (line.empty() || line.front() == '#' || line.front() == ';') return true;
+  if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
+    section.assign(line.substr(1, line.size() - 2));
     return true;
   }
-  const char* equals = static_cast<const char*>(std::memchr(begin, '=', end - begin));
-  if (!equals) return false;
-  int index = find_setting(section, trimmed(begin, equals));
+  const size_t equals = line.find('=');
+  if (equals == std::string_view::npos) return false;
+  int index = find_setting(section, trimmed(line.substr(0, equals)));
   if (index < 0) return false;
-  std::string value = unescape_value(trimmed(equals + 1, end));
+  std::string value = unescape_value(trimmed(line.substr(equals + 1)));
   if (!normalize_value(index, value)) return false;
   store[static_cast<size_t>(index)] = std::move(value);
   return true;
@@ -87,7 +70,9 @@ int32_t read_settings_text(const std::string& text) {
     const char* line_end = data;
     while (line_end < end && *line_end != '\n' && *line_end != '\r')
       ++line_end;
-    if (!read_line(data, line_end, section)) ++not_understood;
+    if (!read_line(std::string_view(data, static_cast<size_t>(line_end - data)), section)) {
+      ++not_understood;
+    }
     data = line_end;
     if (data < end) data += (*data == '\r' && data + 1 < end && data[1] == '\n') ? 2 : 1;
   }

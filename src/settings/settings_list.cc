@@ -1,18 +1,11 @@
 #include "settings/settings_list.h"
 
+#include "settings/ascii_text.h"
 #include "settings/catalogue.h"
 #include "settings/console.h"
 #include "settings/settings_file.h"
 
 namespace {
-
-std::string lowered(std::string_view view) {
-  std::string text(view);
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 void append_padded(std::string& out, const std::string& field, size_t width) {
   out += field;
@@ -22,12 +15,12 @@ void append_padded(std::string& out, const std::string& field, size_t width) {
 }  // namespace
 
 void print_settings_list(const std::string& page) {
-  const std::string wanted = lowered(page);
+  const std::string wanted = ascii_lowered(page);
   std::string out;
   const std::string_view* last_page = nullptr;
   for (int i = 0; i < setting_count(); ++i) {
     const Setting& row = setting_at(i);
-    if (!page.empty() && lowered(row.page) != wanted && row.section != wanted) continue;
+    if (!page.empty() && ascii_lowered(row.page) != wanted && row.section != wanted) continue;
     if (!last_page || *last_page != row.page) {
       out += "\n== ";
       out += row.page;

@@ -2,20 +2,11 @@
 
 #include "settings/console.h"
 
+#include "settings/ascii_text.h"
 #include "settings/catalogue.h"
 #include "settings/settings_file.h"
 
 namespace {
-
-char ascii_lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string ascii_lowered(std::string text) {
-  for (char& c : text)
-    c = ascii_lower(c);
-  return text;
-}
 
 bool equal_ignoring_case(const char* a, size_t length, const std::string& b) {
   if (length != b.size()) return false;
