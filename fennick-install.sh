@@ -84,8 +84,9 @@ install_tool() {
   if [ ! -f "$source_dir/CMakeLists.txt" ] || [ ! -d "$source_dir/src" ]; then
     die "run this script from a clone of the fennick sources (it is not in $source_dir)"
   fi
-  if ! command -v cmake >/dev/null 2>&1 || ! command -v c++ >/dev/null 2>&1; then
-    die "building needs cmake and a C++20 compiler (on Debian: sudo apt-get install g++ cmake)"
+  if ! command -v cmake >/dev/null 2>&1 || ! command -v c++ >/dev/null 2>&1 ||
+    ! pkg-config --exists gtk+-3.0 2>/dev/null; then
+    die "building needs cmake, a C++20 compiler and GTK 3's headers (on Debian: sudo apt-get install g++ cmake pkg-config libgtk-3-dev)"
   fi
 
   build=$(mktemp -d) || die "cannot create a build folder"

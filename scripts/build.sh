@@ -3,7 +3,7 @@
 # arguments: with none, it shows the settings window on a desktop and the usage text elsewhere.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/need-packages.sh" g++ cmake ninja-build
+"$root/scripts/need-packages.sh" g++ cmake ninja-build pkg-config libgtk-3-dev
 cmake -S "$root" -B "$root/build" -G Ninja -DFENNICK_TESTS=OFF >/dev/null
 cmake --build "$root/build" --target fennick
 exec "$root/build/fennick" "$@"

@@ -3,6 +3,9 @@
 
 #include "cli/command_line.h"
 
+// gui_commands.cc
+int cmd_gui(const CommandLine& line);
+
 // usage.cc
 int cmd_help(const CommandLine& line);
 int cmd_version(const CommandLine& line);

@@ -17,6 +17,7 @@ struct Command {
 
 // In dispatch order: the first row with a matching word runs.
 const Command kCommands[] = {
+    {{"--gui", "gui"}, cmd_gui},
     {{"help", "--help", "-h"}, cmd_help},
     {{"version", "--version"}, cmd_version},
     {{"list"}, cmd_list},

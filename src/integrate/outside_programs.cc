@@ -102,6 +102,22 @@ int run_shell(const std::string& command_line) {
   return status;
 }
 
+pid_t start_program(const std::string& path, const std::vector<std::string>& args) {
+  std::vector<std::string> words{path};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv = argv_of(words);
+  pid_t pid;
+  return posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv.data(), environ) == 0 ? pid : 0;
+}
+
+bool has_ended(pid_t pid) {
+  int status;
+  pid_t result;
+  while ((result = waitpid(pid, &status, WNOHANG)) < 0 && errno == EINTR) {
+  }
+  return result != 0;  // collected now, or not ours (any more)
+}
+
 void start_detached_shell(const std::string& command_line) {
   std::vector<std::string> words{"sh", "-c", command_line};
   std::vector<char*> argv = argv_of(words);

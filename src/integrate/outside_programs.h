@@ -1,6 +1,8 @@
 // The one way the program runs other programs.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -16,6 +18,12 @@ CommandResult run_command(const std::string& program, const std::vector<std::str
 // Runs "/bin/sh -c command_line" and waits; returns the raw wait status (-1 when no process
 // could be created). Interrupt and quit are ignored by the program meanwhile.
 int run_shell(const std::string& command_line);
+
+// Starts a program with the given arguments, sharing our standard input, output and error, and
+// returns at once with its process id (0 when it could not be started).
+pid_t start_program(const std::string& path, const std::vector<std::string>& args);
+// True once a program started by start_program has ended (it is then collected).
+bool has_ended(pid_t pid);
 
 // Starts "/bin/sh -c command_line" and returns at once; the shell is nobody's child of ours, so
 // nothing is left behind when it ends.

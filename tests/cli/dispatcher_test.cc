@@ -107,13 +107,22 @@ TEST_F(DispatcherTest, CommandWordsAreLowerCased) {
 
 // The settings window is not part of this build: the word gui, and no word on a display,
 // are answered as an unknown command.
-TEST_F(DispatcherTest, GuiWordIsAnUnknownCommandForNow) {
-  expect_unknown(run_fennick({"gui"}), "gui");
-  expect_unknown(run_fennick({"GUI"}), "gui");
-  expect_unknown(run_fennick({"--gui"}), "--gui");
-  setenv("DISPLAY", ":0", 1);
-  expect_unknown(run_fennick({}), "gui");
-  expect_unknown(run_fennick({""}), "gui");
+// The window words, and no word at all with a display, go to the window. Here no display can be
+// opened (none, or one that does not exist), so GTK refuses at once: the run fails with its
+// message, and never as an unknown command.
+TEST_F(DispatcherTest, WindowWordsAndNoWordWithADisplayOpenTheWindow) {
+  auto expect_window = [](const RunResult& run, const char* what) {
+    EXPECT_NE(run.status, 0) << what;
+    EXPECT_EQ(run.err.find("unknown command"), std::string::npos) << what;
+    EXPECT_NE(run.err.find("cannot open display"), std::string::npos) << what << ": " << run.err;
+    EXPECT_EQ(run.out, "") << what;
+  };
+  expect_window(run_fennick({"gui"}), "gui");
+  expect_window(run_fennick({"GUI"}), "GUI");
+  expect_window(run_fennick({"--gui"}), "--gui");
+  setenv("DISPLAY", ":99999", 1);
+  expect_window(run_fennick({}), "no word");
+  expect_window(run_fennick({""}), "empty word");
   // With a display, explicit words still run as usual.
   const RunResult version = run_fennick({"version"});
   EXPECT_EQ(version.status, 0);

@@ -1,0 +1,248 @@
+#include "gui/setting_controls.h"
+
+#include <stdexcept>
+
+#include "generate/apply.h"
+#include "generate/prompt_pieces.h"
+#include "gui/control_text.h"
+#include "gui/previews.h"
+#include "gui/settings_window.h"
+#include "gui/window_state.h"
+#include "settings/catalogue.h"
+#include "settings/locations.h"
+#include "settings/settings_file.h"
+#include "settings/value_access.h"
+
+namespace {
+
+const guint kSaveDelayMs = 350;
+const guint kEscape = 0xFF1B;
+
+bool is_modifier_key(guint key) {
+  return (key >= 0xFFE1 && key <= 0xFFEE) || (key >= 0xFE01 && key <= 0xFE13);
+}
+
+// A box with a colour or font button, the label showing the stored value and a reset button.
+GtkWidget* value_box(int index, GtkWidget* button, const char* set_signal) {
+  GtkWidget* box = gtk.gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
+  GtkWidget* state = gtk.gtk_label_new("");
+  gtk.gtk_label_set_xalign(as<GtkLabel>(state), 0);
+  GtkWidget* reset = gtk.gtk_button_new_with_label("reset");
+  gtk.gtk_box_pack_start(as<GtkBox>(box), button, FALSE, FALSE, 0);
+  gtk.gtk_box_pack_start(as<GtkBox>(box), state, TRUE, TRUE, 0);
+  gtk.gtk_box_pack_start(as<GtkBox>(box), reset, FALSE, FALSE, 0);
+  window.setting_controls[static_cast<size_t>(index)] = button;
+  window.state_labels[static_cast<size_t>(index)] = state;
+  connect_signal(button, set_signal, G_CALLBACK(on_setting_changed), row_data(index));
+  connect_signal(reset, "clicked", G_CALLBACK(on_setting_reset), row_data(index));
+  return box;
+}
+
+void show_state(int index, const std::string& text) {
+  gtk.gtk_label_set_text(as<GtkLabel>(window.state_labels[static_cast<size_t>(index)]),
+                         text.c_str());
+}
+
+// The value a control holds now; false when it holds none (no font, no active item).
+bool read_control(int index, GtkWidget* control, std::string& value) {
+  switch (setting_at(index).kind) {
+    case SettingKind::Bool:
+      value = gtk.gtk_toggle_button_get_active(as<GtkToggleButton>(control)) ? "true" : "false";
+      return true;
+    case SettingKind::Int:
+      value = std::to_string(gtk.gtk_spin_button_get_value_as_int(as<GtkSpinButton>(control)));
+      return true;
+    case SettingKind::Text:
+    case SettingKind::Keys:
+      value = gtk.gtk_entry_get_text(as<GtkEntry>(control));
+      return true;
+    case SettingKind::Colour: {
+      GdkRGBA rgba;
+      gtk.gtk_color_chooser_get_rgba(as<GtkColorChooser>(control), &rgba);
+      value = colour_text(rgba.red, rgba.green, rgba.blue);
+      return true;
+    }
+    case SettingKind::Font: {
+      gchar* font = gtk.gtk_font_chooser_get_font(as<GtkFontChooser>(control));
+      if (!font) return false;
+      value = font;
+      gtk.g_free(font);
+      return true;
+    }
+    case SettingKind::Choice: {
+      const gchar* id = gtk.gtk_combo_box_get_active_id(as<GtkComboBox>(control));
+      if (!id) return false;
+      value = id;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+void connect_signal(gpointer instance, const char* signal, GCallback handler, gpointer data) {
+  gtk.g_signal_connect_data(instance, signal, handler, data, nullptr,
+                            static_cast<GConnectFlags>(0));
+}
+
+GtkWidget* create_setting_control(int index) {
+  const Setting& row = setting_at(index);
+  GtkWidget* control = nullptr;
+  GtkWidget* widget = nullptr;
+  switch (row.kind) {
+    case SettingKind::Bool:
+      control = gtk.gtk_check_button_new();
+      connect_signal(control, "toggled", G_CALLBACK(on_setting_changed), row_data(index));
+      break;
+    case SettingKind::Int:
+      control = gtk.gtk_spin_button_new_with_range(row.min, row.max, 1);
+      connect_signal(control, "value-changed", G_CALLBACK(on_setting_changed), row_data(index));
+      break;
+    case SettingKind::Text:
+      control = gtk.gtk_entry_new();
+      gtk.gtk_entry_set_width_chars(as<GtkEntry>(control), 38);
+      connect_signal(control, "changed", G_CALLBACK(on_setting_changed), row_data(index));
+      break;
+    case SettingKind::Colour:
+      widget = value_box(index, gtk.gtk_color_button_new(), "color-set");
+      break;
+    case SettingKind::Font:
+      widget = value_box(index, gtk.gtk_font_button_new(), "font-set");
+      break;
+    case SettingKind::Choice: {
+      control = gtk.gtk_combo_box_text_new();
+      const std::string choices(row.choices);
+      size_t start = 0;
+      while (start <= choices.size()) {
+        size_t comma = choices.find(',', start);
+        if (comma == std::string::npos) comma = choices.size();
+        const std::string word = choices.substr(start, comma - start);
+        gtk.gtk_combo_box_text_append(as<GtkComboBoxText>(control), word.c_str(), word.c_str());
+        start = comma + 1;
+      }
+      connect_signal(control, "changed", G_CALLBACK(on_setting_changed), row_data(index));
+      break;
+    }
+    case SettingKind::Keys:
+      control = gtk.gtk_entry_new();
+      gtk.gtk_entry_set_width_chars(as<GtkEntry>(control), 24);
+      gtk.gtk_editable_set_editable(as<GtkEditable>(control), FALSE);
+      connect_signal(control, "key-press-event", G_CALLBACK(on_key_capture), row_data(index));
+      break;
+  }
+  if (control) {
+    window.setting_controls[static_cast<size_t>(index)] = control;
+    widget = control;
+  }
+  if (!row.hint.empty()) {
+    gtk.gtk_widget_set_tooltip_text(widget, std::string(row.hint).c_str());
+  }
+  return widget;
+}
+
+void refresh_control(int index) {
+  GtkWidget* control = window.setting_controls[static_cast<size_t>(index)];
+  if (!control) return;
+  const std::string& value = stored_value(index);
+  window.updating_controls = true;
+  switch (setting_at(index).kind) {
+    case SettingKind::Bool:
+      gtk.gtk_toggle_button_set_active(as<GtkToggleButton>(control), value == "true");
+      break;
+    case SettingKind::Int: {
+      int32_t number = 0;
+      parse_int32(value, number);
+      gtk.gtk_spin_button_set_value(as<GtkSpinButton>(control), number);
+      break;
+    }
+    case SettingKind::Text:
+      gtk.gtk_entry_set_text(as<GtkEntry>(control), value.c_str());
+      break;
+    case SettingKind::Colour: {
+      int red, green, blue;
+      GdkRGBA rgba = {0.5, 0.5, 0.5, 1.0};
+      if (parse_hex_colour(value, red, green, blue)) {
+        rgba = {red / 255.0, green / 255.0, blue / 255.0, 1.0};
+      }
+      gtk.gtk_color_chooser_set_rgba(as<GtkColorChooser>(control), &rgba);
+      show_state(index, value.empty() ? "theme" : value);
+      break;
+    }
+    case SettingKind::Font:
+      gtk.gtk_font_chooser_set_font(as<GtkFontChooser>(control),
+                                    value.empty() ? "Sans 10" : value.c_str());
+      show_state(index, value.empty() ? "theme" : value);
+      break;
+    case SettingKind::Choice:
+      gtk.gtk_combo_box_set_active_id(as<GtkComboBox>(control), value.c_str());
+      break;
+    case SettingKind::Keys:
+      gtk.gtk_entry_set_text(as<GtkEntry>(control), format_accelerator(value).c_str());
+      break;
+  }
+  window.updating_controls = false;
+}
+
+void refresh_all_controls() {
+  for (int i = 0; i < setting_count(); ++i)
+    refresh_control(i);
+  refresh_previews();
+}
+
+void on_setting_changed(GtkWidget* control, gpointer row) {
+  if (window.updating_controls) return;
+  const int index = row_of(row);
+  std::string value;
+  if (!read_control(index, control, value)) return;
+  if (!normalize_value(index, value)) return;
+  store_value(index, value);
+  const SettingKind kind = setting_at(index).kind;
+  if (kind == SettingKind::Colour || kind == SettingKind::Font) show_state(index, value);
+  schedule_apply();
+}
+
+void on_setting_reset(GtkWidget*, gpointer row) {
+  const int index = row_of(row);
+  store_value(index, std::string(setting_at(index).default_value));
+  refresh_control(index);
+  schedule_apply();
+}
+
+gboolean on_key_capture(GtkWidget*, GdkEventKey* event, gpointer row) {
+  const int index = row_of(row);
+  if (event->keyval == kEscape) {
+    store_value(index, "");
+    refresh_control(index);
+    schedule_apply();
+  } else if (!is_modifier_key(event->keyval)) {
+    const GdkModifierType mask = gtk.gtk_accelerator_get_default_mod_mask();
+    gchar* name =
+        gtk.gtk_accelerator_name(event->keyval, static_cast<GdkModifierType>(event->state & mask));
+    if (name) {
+      store_value(index, name);
+      gtk.g_free(name);
+      refresh_control(index);
+      schedule_apply();
+    }
+  }
+  return TRUE;  // consumed: Tab stays in the field, Escape never reaches the window
+}
+
+void schedule_apply() {
+  refresh_previews();
+  if (window.save_pending) return;
+  window.save_pending = true;
+  gtk.g_timeout_add(kSaveDelayMs, on_apply_timer, nullptr);
+}
+
+gboolean on_apply_timer(gpointer) {
+  window.save_pending = false;
+  try {
+    apply_settings();
+    show_status("Saved and applied \xE2\x80\x94 " + settings_path());
+  } catch (const std::runtime_error& error) {
+    show_status(std::string("Could not save: ") + error.what());
+  }
+  return FALSE;
+}

@@ -1,0 +1,234 @@
+#include "gui/window_actions.h"
+
+#include <stdexcept>
+
+#include "fonts/powerline_font.h"
+#include "generate/apply.h"
+#include "gui/previews.h"
+#include "gui/setting_controls.h"
+#include "gui/settings_window.h"
+#include "gui/window_state.h"
+#include "integrate/context_action.h"
+#include "integrate/desktop_switch.h"
+#include "integrate/outside_programs.h"
+#include "integrate/running_nemo.h"
+#include "integrate/shell_hook.h"
+#include "integrate/text_file.h"
+#include "presets/export_import.h"
+#include "presets/palettes.h"
+#include "settings/atomic_file.h"
+#include "settings/settings_file.h"
+#include "settings/value_access.h"
+
+namespace {
+
+const guint kFontCheckDelayMs = 9000;
+const char kDownloadingText[] =
+    "Downloading MesloLGS NF (4 files, about 10 MB) into ~/.local/share/fonts/fennick \xE2\x80\xA6";
+
+struct PaletteItem {
+  const char* id;
+  const char* text;
+};
+
+const PaletteItem kPaletteItems[] = {
+    {"okabe", "General colour-blind safe: orange / amber (Okabe-Ito, default)"},
+    {"protan", "Protanopia / protanomaly (red-blind / red-weak): blue"},
+    {"deutan", "Deuteranopia / deuteranomaly (green-blind / green-weak): amber and yellow"},
+    {"tritan", "Tritanopia / tritanomaly (blue-yellow): crimson and pink"},
+    {"achroma", "Achromatopsia / monochromacy (no colour): grey + italic + underline"},
+    {"tol", "Rose (Paul Tol)"},
+    {"contrast", "High contrast brown / yellow"},
+    {"classic", "Classic red (not colour-blind safe)"},
+};
+
+// The settings a palette may change; all are refreshed after one is chosen.
+const char* const kPaletteKeys[] = {"readonly_color_light", "readonly_color_dark",
+                                    "readonly_italic", "readonly_marker"};
+
+int value_of(gpointer data) {
+  return static_cast<int>(reinterpret_cast<intptr_t>(data));
+}
+
+// Runs a handler's work; an error from below never ends the window: it shows in the status line,
+// and a change waiting for the save timer is still written by it.
+template <class Action>
+void guarded(Action&& action) {
+  try {
+    action();
+  } catch (const std::runtime_error& error) {
+    show_status(error.what());
+  }
+}
+
+}  // namespace
+
+GtkWidget* action_button(const char* label, GCallback handler, int value) {
+  GtkWidget* button = gtk.gtk_button_new_with_label(label);
+  connect_signal(button, "clicked", handler,
+                 reinterpret_cast<gpointer>(static_cast<intptr_t>(value)));
+  return button;
+}
+
+std::string choose_settings_file(const std::string& title, bool saving) {
+  GtkFileChooserNative* chooser = gtk.gtk_file_chooser_native_new(
+      title.c_str(), as<GtkWindow>(window.main_window),
+      saving ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN,
+      saving ? "_Save" : "_Open", "_Cancel");
+  GtkFileChooser* files = reinterpret_cast<GtkFileChooser*>(chooser);
+  if (saving) {
+    gtk.gtk_file_chooser_set_current_name(files, "fennick-settings.ini");
+    gtk.gtk_file_chooser_set_do_overwrite_confirmation(files, TRUE);
+  }
+  std::string path;
+  if (gtk.gtk_native_dialog_run(reinterpret_cast<GtkNativeDialog*>(chooser)) ==
+      GTK_RESPONSE_ACCEPT) {
+    if (gchar* name = gtk.gtk_file_chooser_get_filename(files)) {
+      path = name;
+      gtk.g_free(name);
+    }
+  }
+  gtk.g_object_unref(chooser);
+  return path;
+}
+
+void refresh_font_status() {
+  window.detected_font = find_powerline_font();
+  if (window.font_status) {
+    const std::string text =
+        window.detected_font.empty()
+            ? "No installed font has the powerline glyphs, so the prompt blocks would show as "
+              "empty boxes. Install one with the button."
+            : "Powerline font found: " + window.detected_font +
+                  ". The prompt blocks will draw correctly in a terminal that uses it.";
+    gtk.gtk_label_set_text(as<GtkLabel>(window.font_status), text.c_str());
+  }
+  refresh_previews();
+}
+
+GtkWidget* create_palette_picker() {
+  GtkWidget* picker = gtk.gtk_combo_box_text_new();
+  for (const PaletteItem& item : kPaletteItems) {
+    gtk.gtk_combo_box_text_append(as<GtkComboBoxText>(picker), item.id, item.text);
+  }
+  connect_signal(picker, "changed", G_CALLBACK(on_palette_changed), nullptr);
+  window.palette_picker = picker;
+  return picker;
+}
+
+void on_export_clicked(GtkWidget*, gpointer) {
+  const std::string path = choose_settings_file("Export fennick settings", true);
+  if (path.empty()) return;
+  try {
+    write_file_atomic(path, settings_text());
+    show_status("Exported to " + path);
+  } catch (const std::runtime_error& error) {
+    show_status(std::string("Export failed: ") + error.what());
+  }
+}
+
+void on_import_clicked(GtkWidget*, gpointer) {
+  const std::string path = choose_settings_file("Import fennick settings", false);
+  if (path.empty()) return;
+  guarded([&] {
+    if (import_settings(path)) {
+      refresh_all_controls();
+      show_status("Imported " + path + " (previous settings: fennick.ini.bak)");
+    } else {
+      show_status("That file is not a fennick settings file; nothing changed.");
+    }
+  });
+}
+
+void on_reset_everything_clicked(GtkWidget*, gpointer) {
+  guarded([] {
+    back_up_settings_file();
+    reset_all_to_defaults();
+    refresh_all_controls();
+    schedule_apply();
+    show_status("All settings reset to defaults (previous: fennick.ini.bak)");
+  });
+}
+
+void on_hook_clicked(GtkWidget*, gpointer value) {
+  const bool remove = value_of(value) == 2;
+  guarded([remove] {
+    update_shell_hooks(remove);
+    show_status(remove ? "Hook removed from ~/.bashrc and ~/.zshrc (backup: .fennick-bak)"
+                       : "Hook added to ~/.bashrc / ~/.zshrc (backup: .fennick-bak). Open a new "
+                         "terminal.");
+  });
+}
+
+void on_install_font_clicked(GtkWidget*, gpointer) {
+  if (!window.detected_font.empty()) {
+    show_status("A powerline font is already installed: " + window.detected_font);
+    return;
+  }
+  // One download at a time: a second press while it runs only says so again.
+  if (window.font_download == 0 || has_ended(window.font_download)) {
+    window.font_download = start_program(own_executable_path(), {"font", "install", "--yes"});
+    gtk.g_timeout_add(kFontCheckDelayMs, on_font_timer, nullptr);
+  }
+  show_status(kDownloadingText);
+}
+
+gboolean on_font_timer(gpointer) {
+  if (window.font_download != 0 && has_ended(window.font_download)) window.font_download = 0;
+  refresh_font_status();
+  show_status(window.detected_font.empty()
+                  ? "Font download did not finish (see: fennick font install)"
+                  : "Font ready: " + window.detected_font);
+  return FALSE;
+}
+
+void on_terminal_font_clicked(GtkWidget*, gpointer value) {
+  if (window.detected_font.empty()) {
+    show_status("Install a powerline font first.");
+    return;
+  }
+  const bool restore = value_of(value) == 2;
+  const bool ok = run_command(own_executable_path(), {"font", restore ? "restore" : "use"}).ok;
+  if (restore) {
+    show_status(ok ? "Terminal font restored to what it was."
+                   : "Restoring the terminal font failed (see: fennick font restore)");
+  } else {
+    show_status(ok ? "The default terminal profile now uses " + window.detected_font +
+                         " (open a new terminal). Undo: Restore."
+                   : "Setting the terminal font failed (see: fennick font use)");
+  }
+}
+
+void on_restart_clicked(GtkWidget*, gpointer) {
+  guarded([] {
+    restart_nemo();
+    show_status("Restarting Nemo: every Nemo window closes and Nemo starts again in a moment.");
+  });
+}
+
+void on_default_switch_clicked(GtkWidget*, gpointer value) {
+  if (value_of(value) == 2) {
+    guarded([] {
+      disable_tuned_nemo();
+      show_status("The system Nemo is the default again. Use \"Restart Nemo\" to switch now.");
+    });
+    return;
+  }
+  if (!path_exists(tuned_nemo_path())) {
+    show_status("The tuned Nemo is not installed yet: run  sh fennick-install.sh --with-nemo");
+    return;
+  }
+  guarded([] {
+    enable_tuned_nemo();
+    show_status("The tuned Nemo is now the default. Use \"Restart Nemo\" to switch now.");
+  });
+}
+
+void on_palette_changed(GtkWidget* picker, gpointer) {
+  if (window.updating_controls) return;
+  const gchar* id = gtk.gtk_combo_box_get_active_id(as<GtkComboBox>(picker));
+  if (!id || !apply_palette(id)) return;
+  for (const char* key : kPaletteKeys)
+    refresh_control(find_setting("sidebar", key));
+  schedule_apply();
+}

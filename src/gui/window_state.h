@@ -1,0 +1,27 @@
+// What the settings window keeps while it runs: one process-wide record.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "gui/gtk_binding.h"
+
+struct WindowState {
+  GtkWidget* main_window = nullptr;
+  GtkWidget* status_label = nullptr;
+  GtkCssProvider* page_stylesheet = nullptr;  // the generated stylesheet, for the preview
+  std::vector<GtkWidget*> setting_controls;   // one per catalogue row
+  std::vector<GtkWidget*> state_labels;       // the value beside a colour or font button
+  std::string detected_font;                  // the installed powerline family, or empty
+  GtkWidget* path_bar_preview = nullptr;
+  GtkWidget* prompt_preview = nullptr;
+  GtkWidget* font_status = nullptr;
+  GtkWidget* palette_picker = nullptr;
+  bool updating_controls = false;  // while a control is set from the store
+  bool save_pending = false;       // from a change until the save timer writes it
+  pid_t font_download = 0;         // the font install child, while it may still run
+};
+
+extern WindowState window;
