@@ -9,7 +9,7 @@
 #
 # Locations: the program goes to $FENNICK_BIN_DIR (default ~/.local/bin), this script, the
 # documentation and the list of installed files to $FENNICK_SHARE (default
-# ~/.local/share/fennick). The tuned Nemo lives under $FENNICK_PREFIX (default
+# ~/.local/share/fennick), a launcher of the settings window to ~/.local/share/applications. The tuned Nemo lives under $FENNICK_PREFIX (default
 # ~/.local/opt/fennick), its build cache in ~/.cache/fennick, the powerline font in
 # ~/.local/share/fonts/fennick (XDG_DATA_HOME and XDG_CACHE_HOME are honoured).
 set -u
@@ -30,6 +30,7 @@ prefix=${FENNICK_PREFIX:-$home/.local/opt/fennick}
 build_cache=$cache_home/fennick
 font_dir=$data_home/fonts/fennick
 manifest=$share_dir/installed-files
+launcher=$data_home/applications/fennick.desktop
 
 mode=install
 yes=no
@@ -79,6 +80,17 @@ put() { # mode source destination
   say "installed $3"
 }
 
+# The desktop launcher of the settings window, for the program installed at $1.
+launcher_text() {
+  # The path as an Exec argument in double quotes: \ " ` $ escaped by the entry rules, then every
+  # backslash doubled as a key value, and % written %%.
+  exec_path=$(printf '%s' "$1" | sed -e 's/[\\"`$]/\\&/g' -e 's/\\/\\\\/g' -e 's/%/%%/g')
+  printf '%s\n' "[Desktop Entry]" "Type=Application" "Name=Fennick" \
+    "Comment=Tune the Nemo file manager: path bar, prompt, panes and sidebar" \
+    "Exec=\"$exec_path\" gui" "Icon=preferences-system" "Terminal=false" \
+    "Categories=Settings;DesktopSettings;GTK;" "X-Fennick=true"
+}
+
 install_tool() {
   source_dir=$(cd "$(dirname "$0")" && pwd) || die "cannot find the sources"
   if [ ! -f "$source_dir/CMakeLists.txt" ] || [ ! -d "$source_dir/src" ]; then
@@ -106,6 +118,8 @@ install_tool() {
   put 755 "$build/fennick" "$bin_dir/fennick"
   put 755 "$source_dir/fennick-install.sh" "$share_dir/fennick-install.sh"
   put 644 "$source_dir/README.md" "$share_dir/doc/README.md"
+  launcher_text "$bin_dir/fennick" >"$build/fennick.desktop" || die "cannot write the launcher"
+  put 644 "$build/fennick.desktop" "$launcher"
   mv -f "$manifest.new" "$manifest" || die "cannot write $manifest"
 
   say "done: run  fennick  (settings window) or  fennick help"

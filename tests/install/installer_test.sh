@@ -118,6 +118,7 @@ static_checks() {
 home=$work/home
 bin=$home/.local/bin/fennick
 share=$home/.local/share/fennick
+launcher=$home/.local/share/applications/fennick.desktop
 prefix=$home/.local/opt/fennick
 cache=$home/.cache/fennick
 fonts=$home/.local/share/fonts/fennick
@@ -141,13 +142,16 @@ install_from_sources() {
   checks=$((checks + 1))
   cmp -s "$src/README.md" "$share/doc/README.md" || fail 'install: the README copy differs'
   check_eq 'install: list of installed files' \
-    "$bin"$'\n'"$share/fennick-install.sh"$'\n'"$share/doc/README.md" \
+    "$bin"$'\n'"$share/fennick-install.sh"$'\n'"$share/doc/README.md"$'\n'"$launcher" \
     "$(cat "$share/installed-files" 2>/dev/null)"
   check_eq 'install: share folder' $'doc\nfennick-install.sh\ninstalled-files' \
     "$(ls "$share" 2>/dev/null)"
   check_eq 'install: nothing else in the home' $'.local' "$(ls -A "$home")"
 
-  for path in "$bin" "$share/fennick-install.sh" "$share/doc/README.md"; do
+  # The launcher of the settings window runs the installed program and is a valid entry.
+  check_contains 'install: launcher runs the program' "Exec=\"$bin\" gui" "$(cat "$launcher" 2>/dev/null)"
+  check_eq 'install: launcher is a valid desktop entry' '' "$(desktop-file-validate "$launcher" 2>&1)"
+  for path in "$bin" "$share/fennick-install.sh" "$share/doc/README.md" "$launcher"; do
     check_contains 'install: says what it installed' "installed $path" "$out"
   done
   check_contains 'install: tells how to start' 'fennick help' "$out"
@@ -296,7 +300,7 @@ EOF
   [ -x "$bin" ] || fail "reinstall: $bin missing"
   # Installing over an installation lists every file once.
   check_eq 'reinstall: list of installed files' \
-    "$bin"$'\n'"$share/fennick-install.sh"$'\n'"$share/doc/README.md" \
+    "$bin"$'\n'"$share/fennick-install.sh"$'\n'"$share/doc/README.md"$'\n'"$launcher" \
     "$(cat "$share/installed-files" 2>/dev/null)"
 }
 
