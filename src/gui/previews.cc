@@ -22,14 +22,22 @@ GtkWidget* create_path_bar_preview() {
   return box;
 }
 
+// Each GTK call is made only when its text changed: a stylesheet reload restyles the whole window
+// at the next frame (tens of milliseconds), and most changes leave the stylesheet as it was.
 void refresh_previews() {
   if (window.prompt_preview) {
-    const std::string markup = prompt_preview_markup(window.detected_font);
-    gtk.gtk_label_set_markup(as<GtkLabel>(window.prompt_preview), markup.c_str());
+    std::string markup = prompt_preview_markup(window.detected_font);
+    if (markup != window.shown_prompt_markup) {
+      gtk.gtk_label_set_markup(as<GtkLabel>(window.prompt_preview), markup.c_str());
+      window.shown_prompt_markup = std::move(markup);
+    }
   }
   if (window.page_stylesheet) {
-    const std::string css = generate_stylesheet();
-    gtk.gtk_css_provider_load_from_data(window.page_stylesheet, css.data(),
-                                        static_cast<gssize>(css.size()), nullptr);
+    std::string css = generate_stylesheet();
+    if (css != window.loaded_stylesheet) {
+      gtk.gtk_css_provider_load_from_data(window.page_stylesheet, css.data(),
+                                          static_cast<gssize>(css.size()), nullptr);
+      window.loaded_stylesheet = std::move(css);
+    }
   }
 }

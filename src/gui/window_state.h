@@ -12,6 +12,8 @@ struct WindowState {
   GtkWidget* main_window = nullptr;
   GtkWidget* status_label = nullptr;
   GtkCssProvider* page_stylesheet = nullptr;  // the generated stylesheet, for the preview
+  std::string loaded_stylesheet;              // the text last loaded into page_stylesheet
+  std::string shown_prompt_markup;            // the markup last set on prompt_preview
   std::vector<GtkWidget*> setting_controls;   // one per catalogue row
   std::vector<GtkWidget*> state_labels;       // the value beside a colour or font button
   std::string detected_font;                  // the installed powerline family, or empty
