@@ -140,8 +140,11 @@ std::string crumb_state_rules(const std::string& font, const std::string& colour
   FontParts parts = parse_font_description(font);
   std::string text;
   if (!parts.family.empty()) {
+    // Quotes are dropped; a backslash is escaped, or one at the end would swallow the closing
+    // quote and with it the rest of the stylesheet.
     std::string family;
     for (char c : parts.family) {
+      if (c == '\\') family += '\\';
       if (c != '"') family += c;
     }
     text += " font-family: \"" + family + "\";";
