@@ -55,3 +55,6 @@ void make_dir(const std::string& path);
 void set_value(const std::string& name, const std::string& value);
 
 extern const char kNemoStandIn[];
+
+// The whole settings file of the defaults, byte for byte.
+extern const char kDefaultSettingsFile[];

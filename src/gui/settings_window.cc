@@ -200,20 +200,14 @@ GtkWidget* build_backup_page() {
   return grid;
 }
 
-bool open_settings_window() {
-  mask_floating_point_exceptions();
-  if (!load_gtk()) return false;
-  int no_arguments = 0;
-  gtk.gtk_init(&no_arguments, nullptr);
-  gtk.g_set_prgname("fennick");
-
+void build_main_window(const std::string& title) {
   window = WindowState();
   window.setting_controls.assign(static_cast<size_t>(setting_count()), nullptr);
   window.state_labels.assign(static_cast<size_t>(setting_count()), nullptr);
 
   window.main_window = gtk.gtk_window_new(GTK_WINDOW_TOPLEVEL);
   GtkWindow* main_window = as<GtkWindow>(window.main_window);
-  gtk.gtk_window_set_title(main_window, "Fennick");
+  gtk.gtk_window_set_title(main_window, title.c_str());
   gtk.gtk_window_set_default_size(main_window, 820, 780);
   gtk.gtk_window_set_position(main_window, GTK_WIN_POS_CENTER);
   gtk.gtk_window_set_icon_name(main_window, "preferences-system");
@@ -239,9 +233,9 @@ bool open_settings_window() {
     if (!seen) pages.push_back(page);
   }
   for (std::string_view page : pages) {
-    const std::string title(page);
-    gtk.gtk_notebook_append_page(as<GtkNotebook>(notebook), build_settings_page(title),
-                                 gtk.gtk_label_new(title.c_str()));
+    const std::string page_title(page);
+    gtk.gtk_notebook_append_page(as<GtkNotebook>(notebook), build_settings_page(page_title),
+                                 gtk.gtk_label_new(page_title.c_str()));
   }
   gtk.gtk_notebook_append_page(as<GtkNotebook>(notebook), build_backup_page(),
                                gtk.gtk_label_new("Backup"));
@@ -249,7 +243,15 @@ bool open_settings_window() {
   window.status_label = make_label("Settings: " + settings_path(), false);
   gtk.gtk_widget_set_margin_bottom(window.status_label, 6);
   gtk.gtk_box_pack_start(as<GtkBox>(box), window.status_label, FALSE, FALSE, 10);
+}
 
+bool open_settings_window() {
+  mask_floating_point_exceptions();
+  if (!load_gtk()) return false;
+  int no_arguments = 0;
+  gtk.gtk_init(&no_arguments, nullptr);
+  gtk.g_set_prgname("fennick");
+  build_main_window("Fennick");
   refresh_font_status();
   refresh_all_controls();
   return true;

@@ -10,6 +10,9 @@ int run_settings_window();
 // Everything before the main loop: loads GTK, builds and fills the window (not yet shown).
 // False when GTK cannot be loaded.
 bool open_settings_window();
+// Builds the window's widgets for the current settings, titled TITLE; GTK must be initialised.
+// The controls are filled afterwards by refresh_all_controls.
+void build_main_window(const std::string& title);
 // After the main loop: writes a change still waiting for the save timer.
 void finish_settings_window();
 

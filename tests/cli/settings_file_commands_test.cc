@@ -8,86 +8,10 @@
 
 namespace {
 
-// The whole settings file of the defaults. The tuned Nemo reads this file too, so its layout is
-// pinned here byte for byte rather than derived from the program.
-const char kDefaultFile[] =
-    "# fennick settings \xE2\x80\x94 edit with \"fennick --gui\" or \"fennick set\"; format "
-    "version 1\n"
-    "\n"
-    "[pathbar]\n"
-    "enabled=false\n"
-    "border_style=solid\n"
-    "border_width=1\n"
-    "shape=custom\n"
-    "border_radius=3\n"
-    "spacing=0\n"
-    "border_color=\n"
-    "normal_font=\n"
-    "normal_color=\n"
-    "normal_bg=\n"
-    "normal_height=0\n"
-    "selected_font=\n"
-    "selected_color=\n"
-    "selected_bg=\n"
-    "selected_height=0\n"
-    "\n"
-    "[terminal]\n"
-    "prompt_enabled=false\n"
-    "scope=nemo\n"
-    "style=plain\n"
-    "separator=arrow\n"
-    "template={user}@{host} {cwd}{git}{nl}{sym}\\s\n"
-    "cwd_style=full\n"
-    "symbol=$\n"
-    "bold=true\n"
-    "color_user=#4EC9B0\n"
-    "color_host=#569CD6\n"
-    "color_cwd=#DCDCAA\n"
-    "color_git=#C586C0\n"
-    "color_time=#9CDCFE\n"
-    "color_exit=#F44747\n"
-    "color_sym=#CE9178\n"
-    "bg_user=#1F3D3A\n"
-    "bg_host=#1B2F45\n"
-    "bg_cwd=#3B3B26\n"
-    "bg_git=#3A2A3A\n"
-    "bg_time=#1F3340\n"
-    "bg_exit=#4A1F1F\n"
-    "raw_bash=\n"
-    "raw_zsh=\n"
-    "keys=system\n"
-    "key_copy=<Primary><Shift>c\n"
-    "key_paste=<Primary><Shift>v\n"
-    "\n"
-    "[panes]\n"
-    "enabled=true\n"
-    "max_panes=6\n"
-    "key_add=F3\n"
-    "key_remove=F4\n"
-    "key_left=F5\n"
-    "key_right=F6\n"
-    "\n"
-    "[sidebar]\n"
-    "places_extras=true\n"
-    "space_bars=true\n"
-    "stats_enabled=true\n"
-    "stats_roots=true\n"
-    "stats_show_size=true\n"
-    "stats_show_files=true\n"
-    "stats_show_dirs=true\n"
-    "stats_max_entries=200000\n"
-    "stats_max_seconds=20\n"
-    "stats_ttl_seconds=180\n"
-    "readonly_enabled=true\n"
-    "readonly_color_light=#B05A00\n"
-    "readonly_color_dark=#E69F00\n"
-    "readonly_italic=true\n"
-    "readonly_marker=none\n";
-
 // The default file with whole lines replaced; each old text (one line or several) must occur
 // exactly once.
 std::string default_file_with(const std::vector<std::pair<std::string, std::string>>& lines) {
-  std::string text = kDefaultFile;
+  std::string text = kDefaultSettingsFile;
   for (const auto& [old_line, new_line] : lines) {
     const std::string needle = "\n" + old_line + "\n";
     const size_t at = text.find(needle);
@@ -123,9 +47,9 @@ class SettingsFileCommandsTest : public TempHomeTest {
 
 TEST_F(SettingsFileCommandsTest, FileOfTheDefaultsByteForByte) {
   EXPECT_EQ(run_fennick({"apply"}).status, 0);
-  EXPECT_EQ(read_file(settings_file()), kDefaultFile);
+  EXPECT_EQ(read_file(settings_file()), kDefaultSettingsFile);
   set("terminal.bold", "true");
-  EXPECT_EQ(read_file(settings_file()), kDefaultFile);
+  EXPECT_EQ(read_file(settings_file()), kDefaultSettingsFile);
 }
 
 TEST_F(SettingsFileCommandsTest, FileAfterSetByteForByte) {
@@ -285,7 +209,7 @@ TEST_F(SettingsFileCommandsTest, MigrationKeepsALinkedSettingsFileLinked) {
   struct stat info;
   ASSERT_EQ(lstat(settings_file().c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
-  EXPECT_EQ(read_file(real), kDefaultFile);
+  EXPECT_EQ(read_file(real), kDefaultSettingsFile);
 }
 
 TEST_F(SettingsFileCommandsTest, FailedMigrationIsIgnoredAndTriedAgain) {
@@ -299,7 +223,7 @@ TEST_F(SettingsFileCommandsTest, FailedMigrationIsIgnoredAndTriedAgain) {
   EXPECT_EQ(read_file(settings_file()), kOldPaneKeys);
   ASSERT_EQ(chmod(config().c_str(), 0700), 0);
   EXPECT_EQ(run_fennick({"version"}).status, 0);
-  EXPECT_EQ(read_file(settings_file()), kDefaultFile);
+  EXPECT_EQ(read_file(settings_file()), kDefaultSettingsFile);
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 # shellcheck disable=SC2016,SC1003
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=shell_helpers.sh
-. "$here/shell_helpers.sh"
+# shellcheck source=../shell_helpers.sh
+. "$here/../shell_helpers.sh"
 setup_home
 
 # Folder names: shell expansions, prompt escapes of both shells, history marks, quotes.

@@ -6,8 +6,8 @@
 # shellcheck disable=SC2088
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=shell_helpers.sh
-. "$here/shell_helpers.sh"
+# shellcheck source=../shell_helpers.sh
+. "$here/../shell_helpers.sh"
 setup_home
 
 me=$(id -un)

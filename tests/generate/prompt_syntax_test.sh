@@ -4,8 +4,8 @@
 # on standard error.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=shell_helpers.sh
-. "$here/shell_helpers.sh"
+# shellcheck source=../shell_helpers.sh
+. "$here/../shell_helpers.sh"
 setup_home
 
 # Findings in the fixed text of the prompt script that are kept on purpose: SC1007 for the empty

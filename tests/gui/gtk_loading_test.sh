@@ -5,8 +5,8 @@
 # CMakeLists.txt; GDK, GObject and GLib stay the real ones.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=../generate/shell_helpers.sh
-. "$here/../generate/shell_helpers.sh"
+# shellcheck source=../shell_helpers.sh
+. "$here/../shell_helpers.sh"
 setup_home
 unset DISPLAY WAYLAND_DISPLAY
 export GSETTINGS_BACKEND=memory FENNICK_PREFIX="$HOME/.local/opt/fennick"

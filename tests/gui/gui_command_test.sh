@@ -4,8 +4,8 @@
 # does ends the program by itself with status 0, and a change made just before closing is saved.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=../generate/shell_helpers.sh
-. "$here/../generate/shell_helpers.sh"
+# shellcheck source=../shell_helpers.sh
+. "$here/../shell_helpers.sh"
 # shellcheck source=xvfb_helpers.sh
 . "$here/xvfb_helpers.sh"
 close_window=$(dirname "$FENNICK_BIN")/tests/gui/close_window

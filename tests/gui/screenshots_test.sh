@@ -3,8 +3,8 @@
 # window's size and not blank.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=../generate/shell_helpers.sh
-. "$here/../generate/shell_helpers.sh"
+# shellcheck source=../shell_helpers.sh
+. "$here/../shell_helpers.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/fennick-screenshots-test.XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT
 

@@ -10,33 +10,8 @@ set -u
 src=$FENNICK_SRC
 installer=$src/fennick-install.sh
 
-failures=0
-checks=0
-
-fail() {
-  printf 'FAIL: %s\n' "$*"
-  failures=$((failures + 1))
-}
-
-check_eq() { # what expected actual
-  checks=$((checks + 1))
-  [ "$2" = "$3" ] || fail "$1: expected $(printf '%q' "$2"), got $(printf '%q' "$3")"
-}
-
-check_contains() { # what needle text
-  checks=$((checks + 1))
-  case $3 in
-    *"$2"*) ;;
-    *) fail "$1: expected to contain $(printf '%q' "$2"), got $(printf '%q' "$3")" ;;
-  esac
-}
-
-check_lacks() { # what needle text
-  checks=$((checks + 1))
-  case $3 in
-    *"$2"*) fail "$1: expected no $(printf '%q' "$2"), got $(printf '%q' "$3")" ;;
-  esac
-}
+# shellcheck source=../shell_helpers.sh
+. "$src/tests/shell_helpers.sh"
 
 check_exists() { # what path
   checks=$((checks + 1))
@@ -78,6 +53,7 @@ base_path=$fakes:/usr/local/bin:/usr/bin:/bin
 
 # Runs a command with nothing from this environment but a search path and the given home, plus
 # any NAME=VALUE words given before the command.
+# shellcheck disable=SC2317  # called through run
 in_home() { # home [NAME=VALUE...] command...
   local home=$1
   shift
@@ -367,8 +343,4 @@ uninstall_answering_yes
 prefix_not_named_fennick
 failed_step_fails_the_removal
 
-if [ "$failures" -ne 0 ]; then
-  printf '%s: %d of %d checks failed\n' "${0##*/}" "$failures" "$checks"
-  exit 1
-fi
-printf '%s: all %d checks passed\n' "${0##*/}" "$checks"
+finish

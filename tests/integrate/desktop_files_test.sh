@@ -4,8 +4,8 @@
 # as far as the desktop entry rules apply to it.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=../generate/shell_helpers.sh
-. "$here/../generate/shell_helpers.sh"
+# shellcheck source=../shell_helpers.sh
+. "$here/../shell_helpers.sh"
 : "${NEMO_STAND_IN:?NEMO_STAND_IN must name the Nemo stand-in}"
 setup_home
 

@@ -5,8 +5,8 @@
 # link into a dotfiles folder, and private (mode 600) rc files.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=../generate/shell_helpers.sh
-. "$here/../generate/shell_helpers.sh"
+# shellcheck source=../shell_helpers.sh
+. "$here/../shell_helpers.sh"
 setup_home
 
 # The lines an interactive shell without a terminal always writes on standard error.

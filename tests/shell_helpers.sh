@@ -1,6 +1,6 @@
-# Shared pieces of the prompt script tests, sourced by the *_test.sh scripts beside it: a private
-# home for every run, writing prompt.sh variants with the real program, running the real shells on
-# them, and small checks that print one line per failure.
+# Shared pieces of the script tests (tests/*/*_test.sh source it): small checks that print one
+# line per failure and the summary at the end, a private home for every run, and for the prompt
+# tests writing prompt.sh variants with the real program and running the real shells on them.
 # shellcheck shell=bash
 
 : "${FENNICK_BIN:?FENNICK_BIN must name the built fennick program}"
