@@ -9,9 +9,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "settings/catalogue.h"
 #include "settings/settings_file.h"
@@ -122,6 +124,18 @@ RunResult run_fennick(const std::vector<std::string>& args) {
   std::vector<std::string> full{kFennickBinary};
   full.insert(full.end(), args.begin(), args.end());
   return run_program(full);
+}
+
+std::vector<std::string> split_lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
 }
 
 std::string read_file(const std::string& path) {
@@ -239,3 +253,25 @@ const char kDefaultSettingsFile[] =
     "readonly_color_dark=#E69F00\n"
     "readonly_italic=true\n"
     "readonly_marker=none\n";
+
+Outcome captured(const std::function<void()>& action) {
+  Outcome outcome;
+  testing::internal::CaptureStdout();
+  try {
+    action();
+  } catch (const std::runtime_error& error) {
+    outcome.error = error.what();
+  }
+  outcome.out = testing::internal::GetCapturedStdout();
+  return outcome;
+}
+
+bool process_state(pid_t pid, char& state, pid_t& parent) {
+  const std::string stat = read_file("/proc/" + std::to_string(pid) + "/stat");
+  const size_t close_paren = stat.rfind(')');
+  if (close_paren == std::string::npos) return false;
+  int parent_number = 0;
+  if (sscanf(stat.c_str() + close_paren + 1, " %c %d", &state, &parent_number) != 2) return false;
+  parent = parent_number;
+  return true;
+}

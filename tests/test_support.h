@@ -2,7 +2,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,8 @@ RunResult run_fennick(const std::vector<std::string>& args);
 RunResult run_program(const std::vector<std::string>& args, const std::string& input = "");
 
 std::string read_file(const std::string& path);
+// The lines of a text without their line feeds; a last line feed starts no further line.
+std::vector<std::string> split_lines(const std::string& text);
 void write_file(const std::string& path, const std::string& text);
 bool file_exists(const std::string& path);
 bool is_symlink(const std::string& path);
@@ -58,3 +62,13 @@ extern const char kNemoStandIn[];
 
 // The whole settings file of the defaults, byte for byte.
 extern const char kDefaultSettingsFile[];
+
+// What an action printed on standard output and the message of the error it raised ("" when none).
+struct Outcome {
+  std::string out;
+  std::string error;
+};
+Outcome captured(const std::function<void()>& action);
+
+// The state letter and the parent of a process, from /proc; false when it is gone.
+bool process_state(pid_t pid, char& state, pid_t& parent);

@@ -52,18 +52,6 @@ inline std::string expected_usage(const std::string& settings_path) {
   return text + "Settings: " + settings_path + "   (override the folder with FENNICK_DIR)\n";
 }
 
-inline std::vector<std::string> split_lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
 // Names of the entries of a folder; empty when the folder does not exist.
 inline std::set<std::string> folder_entries(const std::string& dir) {
   std::set<std::string> names;

@@ -85,7 +85,7 @@ TEST_F(FontInstallTest, DownloadsFromTheChosenSourceAndFindsTheFamily) {
             "A font with the powerline glyphs is already installed: MesloLGS NF. Nothing to do.\n");
   EXPECT_EQ(requests().size(), 4u);
   RunResult check = run_fennick({"font", "check"});
-  EXPECT_EQ(lines_of(check.out).at(0), "powerline-capable font installed: MesloLGS NF");
+  EXPECT_EQ(split_lines(check.out).at(0), "powerline-capable font installed: MesloLGS NF");
 }
 
 TEST_F(FontInstallTest, AFontAlreadyThereIsEnoughWithoutAsking) {
@@ -159,7 +159,7 @@ TEST_F(FontInstallTest, ALastFileCutShortKeepsTheThreeBefore) {
   serve({"--truncate", "MesloLGS NF Bold Italic.ttf"});
   RunResult run = run_fennick({"font", "install", "--yes"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(lines_of(run.out).back(), "  MesloLGS NF Bold Italic.ttf ... FAILED ");
+  EXPECT_EQ(split_lines(run.out).back(), "  MesloLGS NF Bold Italic.ttf ... FAILED ");
   EXPECT_EQ(requests().size(), 4u);
   for (const std::string& name : {font_names()[0], font_names()[1], font_names()[2]})
     EXPECT_TRUE(read_file(saved(name)) == original(name)) << name;
@@ -211,7 +211,7 @@ TEST_F(FontInstallTest, AMissingFcListDetectsNothing) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, header() + "  MesloLGS NF Regular.ttf ... FAILED \n");
   RunResult check = run_fennick({"font", "check"});
-  EXPECT_EQ(lines_of(check.out).at(0),
+  EXPECT_EQ(split_lines(check.out).at(0),
             "no installed font has the powerline glyphs; run: fennick font install");
 }
 

@@ -43,18 +43,6 @@ inline std::string escaped_blanks(const std::string& name) {
   return out;
 }
 
-inline std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
 // Variables that would lead a download, the font lookup or the terminal settings anywhere but
 // into the test's own folder: none of them is set during a test.
 inline const std::vector<std::string>& leaking_variables() {
@@ -220,7 +208,7 @@ class FontServer {
   bool running() const { return port_ > 0; }
   std::string origin() const { return "http://127.0.0.1:" + std::to_string(port_); }
   // Every request so far, as "METHOD PATH".
-  std::vector<std::string> requests() const { return lines_of(read_file(log_)); }
+  std::vector<std::string> requests() const { return split_lines(read_file(log_)); }
 
  private:
   std::string log_;

@@ -138,7 +138,7 @@ TEST_F(TerminalFontTest, ARefusedRestoreKeepsTheBackup) {
     EXPECT_EQ(run.status, 1) << text;
     EXPECT_EQ(run.out, "") << text;
     EXPECT_EQ(run.err.rfind("fennick: ", 0), 0u) << text << run.err;
-    EXPECT_EQ(lines_of(run.err).size(), 1u) << run.err;
+    EXPECT_EQ(split_lines(run.err).size(), 1u) << run.err;
     EXPECT_EQ(run.err.back(), '\n');
     EXPECT_EQ(read_file(backup()), text);
   }

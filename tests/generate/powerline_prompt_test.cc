@@ -11,20 +11,12 @@ using PowerlinePromptTest = TempHomeTest;
 
 namespace {
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);)
-    lines.push_back(line);
-  return lines;
-}
-
 // The functions as generated, without the two lines that escape block texts (tested by running
 // them in real shells), so that line numbers match the layout of the prompt functions.
 std::vector<std::string> function_lines() {
   const std::string text = powerline_functions();
   EXPECT_EQ(text.back(), '\n');
-  std::vector<std::string> lines = lines_of(text);
+  std::vector<std::string> lines = split_lines(text);
   EXPECT_EQ(lines.size(), 43u);
   EXPECT_EQ(lines[16].substr(0, 34), "    if [ -n \"$ZSH_VERSION\" ]; then");
   EXPECT_EQ(lines[17].substr(0, 28), "    elif shopt -q promptvars");

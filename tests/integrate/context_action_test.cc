@@ -19,23 +19,6 @@ namespace {
 
 const std::string kEllipsis = "\xE2\x80\xA6";
 
-struct Outcome {
-  std::string out;
-  std::string error;
-};
-
-Outcome captured(const std::function<void()>& action) {
-  Outcome outcome;
-  testing::internal::CaptureStdout();
-  try {
-    action();
-  } catch (const std::runtime_error& error) {
-    outcome.error = error.what();
-  }
-  outcome.out = testing::internal::GetCapturedStdout();
-  return outcome;
-}
-
 std::string expected_text(const std::string& exec) {
   return "[Nemo Action]\n"
          "Name=Fennick" +

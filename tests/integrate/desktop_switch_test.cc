@@ -21,23 +21,6 @@ namespace {
 
 const char kEllipsis[] = "\xE2\x80\xA6";
 
-struct Outcome {
-  std::string out;    // what was printed on standard output
-  std::string error;  // the message of the error raised, or ""
-};
-
-Outcome captured(const std::function<void()>& action) {
-  Outcome outcome;
-  testing::internal::CaptureStdout();
-  try {
-    action();
-  } catch (const std::runtime_error& error) {
-    outcome.error = error.what();
-  }
-  outcome.out = testing::internal::GetCapturedStdout();
-  return outcome;
-}
-
 // A string value of a desktop-format file (desktop entries and D-Bus service files alike) as a
 // reader sees it: \s \n \t \r and \\ are its escapes, a backslash before anything else makes
 // the value unreadable (false).

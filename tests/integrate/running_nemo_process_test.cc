@@ -73,17 +73,6 @@ std::string exe_of(const std::string& pid) {
   return error ? "" : target.string();
 }
 
-// The state letter and the parent of a process, from /proc; false when it is gone.
-bool process_state(pid_t pid, char& state, pid_t& parent) {
-  const std::string stat = read_file("/proc/" + std::to_string(pid) + "/stat");
-  const size_t close_paren = stat.rfind(')');
-  if (close_paren == std::string::npos) return false;
-  int parent_number = 0;
-  if (sscanf(stat.c_str() + close_paren + 1, " %c %d", &state, &parent_number) != 2) return false;
-  parent = parent_number;
-  return true;
-}
-
 // A process has ended once it is gone or only its exit status waits for its parent.
 bool has_ended(pid_t pid) {
   char state;
