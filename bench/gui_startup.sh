@@ -34,37 +34,15 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DFENNICK_TESTS
 ninja -C "$build" fennick gui_floor gui_phases map_timer exit_at_once catalogue_layout >/dev/null
 fennick=$build/fennick bench=$build/bench
 
+# shellcheck source=../tests/gui/xvfb_helpers.sh
+. "$root/tests/gui/xvfb_helpers.sh"
 work=$(mktemp -d)
-xvfb_pid=
-cleanup() {
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-export HOME=$work/home FENNICK_DIR=$work/home/.config/fennick XDG_CONFIG_HOME=$work/home/.config \
-  XDG_DATA_HOME=$work/home/.local/share XDG_CACHE_HOME=$work/home/.cache \
-  XDG_STATE_HOME=$work/home/.local/state XDG_RUNTIME_DIR=$work/runtime
-unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY FENNICK_PREFIX FENNICK_FONT_URL GTK_MODULES
-export NO_AT_BRIDGE=1 GDK_BACKEND=x11 LC_ALL=C.UTF-8
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$work/stand-in"
-chmod 700 "$XDG_RUNTIME_DIR"
+trap 'stop_xvfb; rm -rf "$work"' EXIT
+private_session "$work"
+mkdir -p "$work/stand-in"
 cd "$work"
 
-# A private X server on a free display; -displayfd writes its number once it accepts clients.
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" \
-  >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  grep -q . "$work/display" 2>/dev/null && break
-  kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
-  sleep 0.1
-done
-DISPLAY=:$(head -n 1 "$work/display")
-export DISPLAY
+start_xvfb "$work"
 
 ln -s "$bench/exit_at_once" "$work/stand-in/fc-list"
 real_fc_list=$(command -v fc-list)
