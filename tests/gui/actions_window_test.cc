@@ -137,6 +137,39 @@ TEST_F(WindowTest, MakingTheTunedNemoTheDefaultAndGoingBack) {
   EXPECT_FALSE(file_exists(nemo_service_path()));
 }
 
+// "Restart Nemo" asks every Nemo to quit through the `nemo` on the search path and starts the
+// default one again, detached: here the tuned Nemo, made the default just before.
+TEST_F(WindowTest, RestartQuitsNemoAndStartsTheTunedOneAgain) {
+  put_tuned_nemo_in_place();
+  ASSERT_TRUE(file_exists(kSystemDesktopEntry)) << "install the nemo package";
+  click(button_labelled("Make the tuned Nemo the default"));
+  const std::string path_nemo = home() + "/path/nemo";
+  write_file(path_nemo, read_file(kNemoStandIn));
+  ASSERT_EQ(chmod(path_nemo.c_str(), 0755), 0);
+  const std::string log = home() + "/nemo.log";
+  const char* path = getenv("PATH");
+  const std::string saved_path = path ? path : "/usr/bin:/bin";
+  setenv("PATH", (home() + "/path:" + saved_path).c_str(), 1);
+  setenv("FENNICK_STAND_IN_LOG", log.c_str(), 1);
+  setenv("FENNICK_STAND_IN_SECONDS", "0", 1);
+  click(button_labelled("Restart Nemo"));
+  setenv("PATH", saved_path.c_str(), 1);
+  unsetenv("FENNICK_STAND_IN_LOG");
+  unsetenv("FENNICK_STAND_IN_SECONDS");
+  EXPECT_EQ(status_text(),
+            "Restarting Nemo: every Nemo window closes and Nemo starts again in a moment.");
+  // The quit comes at once, the start about 1.5 s later; the window answers meanwhile.
+  ASSERT_TRUE(run_main_loop_until(
+      [&] { return file_exists(log) && split_lines(read_file(log)).size() >= 2; }, 8000))
+      << (file_exists(log) ? read_file(log) : "nothing started");
+  const std::vector<std::string> lines = split_lines(read_file(log));
+  ASSERT_EQ(lines.size(), 2u) << read_file(log);
+  EXPECT_NE(lines[0].find(" exe=" + path_nemo + " args=-q"), std::string::npos) << lines[0];
+  const std::string tuned_start = " exe=" + tuned_nemo_path() + " args=";
+  ASSERT_GE(lines[1].size(), tuned_start.size());
+  EXPECT_EQ(lines[1].substr(lines[1].size() - tuned_start.size()), tuned_start) << lines[1];
+}
+
 TEST_F(WindowTest, WithoutTheTunedNemoOnlyTheInstallHintShows) {
   click(button_labelled("Make the tuned Nemo the default"));
   EXPECT_EQ(status_text(),
