@@ -165,15 +165,20 @@ void on_install_font_clicked(GtkWidget*, gpointer) {
     show_status("A powerline font is already installed: " + window.detected_font);
     return;
   }
-  // One download at a time: a second press while it runs only says so again.
-  if (window.font_download == 0 || has_ended(window.font_download)) {
+  // One download at a time: a second press while it runs only says so again, and checks once
+  // more later when the earlier check has already reported.
+  const bool start = window.font_download == 0 || has_ended(window.font_download);
+  if (start)
     window.font_download = start_program(own_executable_path(), {"font", "install", "--yes"});
+  if (start || !window.font_check_pending) {
+    window.font_check_pending = true;
     gtk.g_timeout_add(kFontCheckDelayMs, on_font_timer, nullptr);
   }
   show_status(kDownloadingText);
 }
 
 gboolean on_font_timer(gpointer) {
+  window.font_check_pending = false;
   if (window.font_download != 0 && has_ended(window.font_download)) window.font_download = 0;
   refresh_font_status();
   show_status(window.detected_font.empty()

@@ -21,9 +21,10 @@ struct WindowState {
   GtkWidget* prompt_preview = nullptr;
   GtkWidget* font_status = nullptr;
   GtkWidget* palette_picker = nullptr;
-  bool updating_controls = false;  // while a control is set from the store
-  bool save_pending = false;       // from a change until the save timer writes it
-  pid_t font_download = 0;         // the font install child, while it may still run
+  bool updating_controls = false;   // while a control is set from the store
+  bool save_pending = false;        // from a change until the save timer writes it
+  pid_t font_download = 0;          // the font install child, while it may still run
+  bool font_check_pending = false;  // from starting the font check timer until it runs
 };
 
 extern WindowState window;

@@ -599,6 +599,12 @@ TEST_F(FontWindowTest, OneFontDownloadAtATime) {
   EXPECT_FALSE(on_font_timer(nullptr));
   EXPECT_EQ(status_text(), "Font download did not finish (see: fennick font install)");
   EXPECT_EQ(window.font_download, first);
+  // Pressed once more: still no second download, but a new check, so that the outcome shows.
+  click(install);
+  EXPECT_EQ(status_text(), kDownloading);
+  EXPECT_EQ(window.font_download, first);
+  EXPECT_EQ(server.next_request(300), "");
+  EXPECT_EQ(font_timers(), 2);
 
   // The download fails; the next check collects the child.
   server.hang_up();
@@ -614,7 +620,7 @@ TEST_F(FontWindowTest, OneFontDownloadAtATime) {
   EXPECT_GT(second, 0);
   EXPECT_NE(second, first);
   EXPECT_EQ(server.next_request(10000), "GET /fonts/MesloLGS%20NF%20Regular.ttf HTTP/1.1");
-  EXPECT_EQ(font_timers(), 2);
+  EXPECT_EQ(font_timers(), 3);
   server.hang_up();
   if (second > 0) {
     int status;
