@@ -1,6 +1,8 @@
 #include "generate/plain_prompt.h"
 
-#include "generate/template_token.h"
+#include <string_view>
+
+#include "generate/prompt_layout.h"
 #include "settings/value_access.h"
 
 namespace {
@@ -28,49 +30,125 @@ std::string cwd_piece(ShellDialect dialect) {
   return style == "short" ? "%2~" : "%~";
 }
 
-// The piece for a known token name; false for any other name.
-bool token_piece(ShellDialect dialect, const std::string& name, const std::string& new_line,
-                 std::string& piece) {
-  if (name == "nl") {
-    piece = new_line;
-    return true;
+// The prompt string as it is written between the double quotes of its assignment in prompt.sh.
+// The shell expands the assigned value once more at every prompt, and literal text (the template's
+// and the symbol) must show exactly as written whatever that expansion does:
+// - bash decodes its backslash escapes, then with promptvars (always in POSIX mode) expands "$",
+//   "`" and "\" once more; in POSIX mode "!" is the history number. Each of these four bytes is
+//   written as the strftime escape \D{...} holding it: bash quotes what that escape gives for the
+//   expansion that follows, so the byte shows as written in every mode, for root too (bash's own
+//   \$ would show "#" there).
+// - zsh (the script turns prompt_subst on) expands "$", "`" and "\", shows "%" sequences and,
+//   with prompt_bang, "!" as the history number: the first three get a backslash, "%" is
+//   doubled and "!" becomes %D{!}, a strftime sequence that prompt_bang leaves alone.
+// A "$" that nothing after it can turn into an expansion (at the end, before a blank, a line
+// break or a colour sequence) is written plainly, as ordinary prompts always had it.
+struct PromptText {
+  ShellDialect dialect;
+  std::string out;
+  bool dollar_pending = false;
+
+  void literal(std::string_view text) {
+    size_t run = 0;  // start of the bytes that need no more than escape_prompt_text
+    for (size_t i = 0; i < text.size(); ++i) {
+      const char c = text[i];
+      if (c != '$' && c != '`' && c != '\\' && c != '!') continue;
+      plain_run(text.substr(run, i - run));
+      run = i + 1;
+      if (c == '$') {
+        end_dollar(false);
+        dollar_pending = true;
+      } else {
+        expandable(c);
+      }
+    }
+    plain_run(text.substr(run));
   }
-  if (name == "cwd") {
-    piece = colour_wrap(dialect, "color_cwd", cwd_piece(dialect));
-    return true;
+
+  // Shell escapes, colour sequences and command substitutions of the tokens.
+  void piece(const std::string& text) {
+    if (text.empty()) return;
+    end_dollar(dialect == ShellDialect::Bash ? text.compare(0, 2, "\\[") == 0 : text[0] == '%');
+    out += text;
   }
-  if (name == "sym") {
-    piece = colour_wrap(dialect, "color_sym",
-                        escape_prompt_text(dialect, get_value("terminal", "symbol")));
-    return true;
+
+  void line_break(const std::string& text) {
+    end_dollar(true);
+    out += text;
   }
-  for (const PlainToken& token : kPlainTokens) {
-    if (name == token.name) {
-      piece = colour_wrap(dialect, token.colour_key,
-                          dialect == ShellDialect::Bash ? token.bash_piece : token.zsh_piece);
-      return true;
+
+  std::string finish() {
+    end_dollar(true);
+    return std::move(out);
+  }
+
+ private:
+  void plain_run(std::string_view run) {
+    if (run.empty()) return;
+    end_dollar(run[0] == ' ');
+    out += escape_prompt_text(dialect, std::string(run));
+  }
+
+  void end_dollar(bool safe) {
+    if (!dollar_pending) return;
+    dollar_pending = false;
+    if (safe) {
+      out += "\\$";
+    } else {
+      expandable('$');
     }
   }
-  return false;
+
+  void expandable(char c) {
+    end_dollar(false);
+    const bool bash = dialect == ShellDialect::Bash;
+    switch (c) {
+      case '$':
+        out += bash ? "\\D{\\$}" : "\\\\\\$";
+        break;
+      case '`':
+        out += bash ? "\\D{\\`}" : "\\\\\\`";
+        break;
+      case '\\':
+        out += bash ? "\\D{\\\\}" : "\\\\\\\\";
+        break;
+      default:  // '!'
+        out += bash ? "\\D{!}" : "%D{!}";
+    }
+  }
+};
+
+void append_token(PromptText& text, const std::string& name, const std::string& new_line) {
+  const ShellDialect dialect = text.dialect;
+  if (name == "nl") {
+    text.line_break(new_line);
+  } else if (name == "cwd") {
+    text.piece(colour_wrap(dialect, "color_cwd", cwd_piece(dialect)));
+  } else if (name == "sym") {
+    const ColourSequences sequences = colour_sequences(dialect, "color_sym");
+    text.piece(sequences.opening);
+    text.literal(get_value("terminal", "symbol"));
+    text.piece(sequences.closing);
+  } else {
+    for (const PlainToken& token : kPlainTokens) {
+      if (name == token.name) {
+        text.piece(colour_wrap(dialect, token.colour_key,
+                               dialect == ShellDialect::Bash ? token.bash_piece : token.zsh_piece));
+      }
+    }
+  }
 }
 
 }  // namespace
 
 std::string plain_prompt_body(ShellDialect dialect, const std::string& new_line) {
-  const std::string layout = get_value("terminal", "template");
-  std::string body;
-  std::string name;
-  std::string piece;
-  size_t pos = 0;
-  while (pos < layout.size()) {
-    size_t close;
-    if (token_at(layout, pos, name, close) && token_piece(dialect, name, new_line, piece)) {
-      body += piece;
-      pos = close + 1;
+  PromptText text{dialect, {}};
+  for (const LayoutPart& part : plain_layout_parts(get_value("terminal", "template"))) {
+    if (part.is_token) {
+      append_token(text, part.text, new_line);
     } else {
-      body += escape_prompt_text(dialect, std::string(1, layout[pos]));
-      ++pos;
+      text.literal(part.text);
     }
   }
-  return body;
+  return text.finish();
 }

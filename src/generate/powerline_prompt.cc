@@ -1,12 +1,10 @@
 #include "generate/powerline_prompt.h"
 
+#include "generate/prompt_layout.h"
 #include "generate/prompt_pieces.h"
-#include "generate/template_token.h"
 #include "settings/value_access.h"
 
 namespace {
-
-const char kSymbolMarker[] = "@@SYM@@";
 
 struct SeparatorGlyph {
   const char* separator;
@@ -20,51 +18,6 @@ const SeparatorGlyph kSeparators[] = {
     {"ascii", ">"},
 };
 const char kArrowGlyph[] = "\xEE\x82\xB0";  // U+E0B0, also for any unknown separator
-
-// What the layout template gives the powerline style.
-struct PowerlineLayout {
-  std::string tokens;  // block names of the first line, joined by blanks
-  std::string tail;    // text after the blocks, kSymbolMarker where {sym} stands
-  bool has_new_line;
-};
-
-PowerlineLayout split_layout(const std::string& layout) {
-  std::string name;
-  size_t close;
-  // The end of the last new-line token: blocks come before it, the tail after it.
-  size_t new_line_end = std::string::npos;
-  for (size_t pos = 0; pos < layout.size(); ++pos) {
-    if (token_at(layout, pos, name, close) && name == "nl") new_line_end = close;
-  }
-  PowerlineLayout result{"", "", new_line_end != std::string::npos};
-  bool seen_block = false;
-  bool seen_symbol = false;
-  size_t pos = 0;
-  while (pos < layout.size()) {
-    if (token_at(layout, pos, name, close)) {
-      if (!result.has_new_line || pos < new_line_end) {
-        if (is_block_token(name)) {
-          if (!result.tokens.empty()) result.tokens += ' ';
-          result.tokens += name;
-          seen_block = true;
-        }
-        if (!result.has_new_line && name == "sym") {
-          result.tail += kSymbolMarker;
-          seen_symbol = true;
-        }
-      } else if (name == "sym") {
-        result.tail += kSymbolMarker;
-      }
-      pos = close + 1;
-      continue;
-    }
-    if (result.has_new_line ? pos > new_line_end : seen_block && seen_symbol) {
-      result.tail += layout[pos];
-    }
-    ++pos;
-  }
-  return result;
-}
 
 std::string text_channels(const char* key) {
   return rgb_triplet_or(get_value("terminal", key), "255;255;255");
@@ -95,18 +48,53 @@ std::string folder_line() {
 // prompt once more when it shows it, so each is escaped to show literally: in zsh "%" always, and
 // "\", "$" and "`" under prompt_subst ("!" under prompt_bang); in bash "\" for the prompt decoding,
 // and under promptvars (always in POSIX mode) "$" and "`" too, with the decoding's own backslash in
-// front ("!" in POSIX mode).
-const char kBlockTextEscape[] =
-    R"ESC(    if [ -n "$ZSH_VERSION" ]; then txt=${txt//\%/%%}; if [[ -o promptsubst ]]; then txt=${txt//\\/"\\\\"}; txt=${txt//\$/"\\\$"}; txt=${txt//\`/"\\\`"}; fi; if [[ -o promptbang ]]; then txt=${txt//!/'!!'}; fi
-    elif shopt -q promptvars || shopt -qo posix; then txt=${txt//\\/"\\\\\\\\"}; txt=${txt//\$/"\\\\\$"}; txt=${txt//\`/"\\\\\`"}; if shopt -qo posix; then txt=${txt//!/'!!'}; fi; else txt=${txt//\\/"\\\\"}; fi
+// front ("!" in POSIX mode). The options are read when the prompt is built, so a change of them
+// later in the shell's life is followed. These two lines work on the variable txt.
+std::string shown_literally(const std::string& indent) {
+  return indent +
+         R"ESC(if [ -n "$ZSH_VERSION" ]; then txt=${txt//\%/%%}; if [[ -o promptsubst ]]; then txt=${txt//\\/"\\\\"}; txt=${txt//\$/"\\\$"}; txt=${txt//\`/"\\\`"}; fi; if [[ -o promptbang ]]; then txt=${txt//!/'!!'}; fi
+)ESC" + indent +
+         R"ESC(elif shopt -q promptvars || shopt -qo posix; then txt=${txt//\\/"\\\\\\\\"}; txt=${txt//\$/"\\\\\$"}; txt=${txt//\`/"\\\\\`"}; if shopt -qo posix; then txt=${txt//!/'!!'}; fi; else txt=${txt//\\/"\\\\"}; fi
 )ESC";
+}
+
+// The tail and the symbol reach the prompt through __fk_pct, which doubles "%" for zsh. That is
+// all they need unless they hold a byte that a prompt option expands: "`", "\", "!", or a "$"
+// that the next byte could turn into an expansion (one at the end of a piece is followed by a
+// colour sequence or the end of the prompt, one before a blank stays a "$" in every shell).
+bool has_expandable_byte(std::string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '`' || c == '\\' || c == '!') return true;
+    if (c == '$' && i + 1 < text.size() && text[i + 1] != ' ') return true;
+  }
+  return false;
+}
+
+bool tail_needs_escaping(const std::string& tail, const std::string& symbol) {
+  const PowerlineTail pieces = split_tail(tail);
+  return has_expandable_byte(pieces.before) || has_expandable_byte(pieces.after) ||
+         has_expandable_byte(symbol);
+}
+
+std::string percent_function(bool escape_everything) {
+  if (!escape_everything) {
+    return "__fk_pct() { if [ -n \"$ZSH_VERSION\" ]; then printf '%s' \"${1//\\%/%%}\"; else "
+           "printf '%s' \"$1\"; fi; }\n";
+  }
+  return "__fk_pct() {\n  local txt=$1\n" + shown_literally("  ") + "  printf '%s' \"$txt\"\n}\n";
+}
+
+std::string joined(const std::vector<std::string>& names) {
+  std::string out;
+  for (const std::string& name : names) {
+    if (!out.empty()) out += ' ';
+    out += name;
+  }
+  return out;
+}
 
 }  // namespace
-
-bool is_block_token(const std::string& name) {
-  return name == "user" || name == "host" || name == "cwd" || name == "git" || name == "time" ||
-         name == "exit";
-}
 
 std::string separator_glyph() {
   const std::string separator = get_value("terminal", "separator");
@@ -117,7 +105,8 @@ std::string separator_glyph() {
 }
 
 std::string powerline_functions() {
-  const PowerlineLayout layout = split_layout(get_value("terminal", "template"));
+  const PowerlineLayout layout = powerline_layout(get_value("terminal", "template"));
+  const std::string symbol = get_value("terminal", "symbol");
   const std::string bold = get_bool("terminal", "bold") ? "1;" : "";
   const std::string sep = separator_glyph();
   std::string s;
@@ -127,7 +116,7 @@ std::string powerline_functions() {
        "2>/dev/null; }\n";
   s += "__fk_build() {\n";
   s += "  local rc=$1 out= prev= k txt fg bg p d b t='~'\n";
-  s += "  for k in " + layout.tokens + "; do\n";
+  s += "  for k in " + joined(layout.blocks) + "; do\n";
   s += "    case $k in\n";
   s += "      user) txt=$USER; " + colours_of("user") + ";;\n";
   s += "      host) txt=${HOSTNAME:-$HOST}; txt=${txt%%.*}; " + colours_of("host") + ";;\n";
@@ -145,7 +134,7 @@ std::string powerline_functions() {
   s += "    [ -n \"$txt\" ] || continue\n";
   s += "    if [ -n \"$prev\" ]; then out=\"$out$(__fk_esc \"48;2;$bg;38;2;$prev\")" + sep +
        "\"; fi\n";
-  s += kBlockTextEscape;
+  s += shown_literally("    ");
   s += "    out=\"$out$(__fk_esc \"" + bold + "48;2;$bg;38;2;$fg\") $txt \"\n";
   s += "    prev=$bg\n";
   s += "  done\n";
@@ -153,8 +142,8 @@ std::string powerline_functions() {
   s += "  printf '%s' \"$out\"\n";
   s += "}\n";
   s += "__fk_tail() {\n";
-  s += "  local lit=" + shell_single_quote(layout.tail) +
-       " sym=" + shell_single_quote(get_value("terminal", "symbol")) + " out=\n";
+  s += "  local lit=" + shell_single_quote(layout.tail) + " sym=" + shell_single_quote(symbol) +
+       " out=\n";
   s += "  local before=${lit%%@@SYM@@*} after=${lit#*@@SYM@@}\n";
   s += "  if [ \"$before\" = \"$lit\" ]; then out=$(__fk_pct \"$lit\"); else\n";
   s += "    out=\"$(__fk_pct \"$before\")$(__fk_esc \"" + bold + "38;2;" +
@@ -163,8 +152,7 @@ std::string powerline_functions() {
   s += "  fi\n";
   s += "  printf '%s' \"$out\"\n";
   s += "}\n";
-  s += "__fk_pct() { if [ -n \"$ZSH_VERSION\" ]; then printf '%s' \"${1//\\%/%%}\"; else printf "
-       "'%s' \"$1\"; fi; }\n";
+  s += percent_function(tail_needs_escaping(layout.tail, symbol));
   s += "__fk_pc() {\n";
   s += "  local rc=$? line nl=$'\\n'\n";
   s += std::string("  line=\"$(__fk_build \"$rc\")") + (layout.has_new_line ? "${nl}" : "") +

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "generate/prompt_layout.h"
+
 std::string powerline_functions();
 std::string separator_glyph();
-bool is_block_token(const std::string& name);

@@ -34,27 +34,33 @@ std::string rgb_triplet_or(const std::string& colour, const std::string& fallbac
   return std::to_string(red) + ";" + std::to_string(green) + ";" + std::to_string(blue);
 }
 
-std::string colour_wrap(ShellDialect dialect, const std::string& colour_key,
-                        const std::string& piece) {
+ColourSequences colour_sequences(ShellDialect dialect, const std::string& colour_key) {
   const std::string colour = get_value("terminal", colour_key);
   const bool bold = get_bool("terminal", "bold");
   int red, green, blue;
   const bool coloured = parse_hex_colour(colour, red, green, blue);
-  std::string opening;
-  std::string closing;
+  ColourSequences result;
   if (dialect == ShellDialect::Bash) {
     if (coloured) {
-      opening = "\\[\\e[38;2;" + std::to_string(red) + ";" + std::to_string(green) + ";" +
-                std::to_string(blue) + "m\\]";
+      result.opening = "\\[\\e[38;2;" + std::to_string(red) + ";" + std::to_string(green) + ";" +
+                       std::to_string(blue) + "m\\]";
     }
-    if (bold) opening += "\\[\\e[1m\\]";
-    if (!opening.empty()) closing = "\\[\\e[0m\\]";
+    if (bold) result.opening += "\\[\\e[1m\\]";
+    if (!result.opening.empty()) result.closing = "\\[\\e[0m\\]";
   } else {
-    if (coloured) opening = "%F{" + colour + "}";
-    if (bold) opening += "%B";
-    if (!opening.empty()) closing = std::string(bold ? "%b" : "") + (coloured ? "%f" : "");
+    if (coloured) result.opening = "%F{" + colour + "}";
+    if (bold) result.opening += "%B";
+    if (!result.opening.empty()) {
+      result.closing = std::string(bold ? "%b" : "") + (coloured ? "%f" : "");
+    }
   }
-  return opening + piece + closing;
+  return result;
+}
+
+std::string colour_wrap(ShellDialect dialect, const std::string& colour_key,
+                        const std::string& piece) {
+  const ColourSequences sequences = colour_sequences(dialect, colour_key);
+  return sequences.opening + piece + sequences.closing;
 }
 
 std::string escape_prompt_text(ShellDialect dialect, const std::string& text) {

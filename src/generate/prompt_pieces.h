@@ -9,6 +9,12 @@ enum class ShellDialect { Bash, Zsh };
 bool parse_hex_colour(const std::string& colour, int& red, int& green, int& blue);
 // "R;G;B" in decimal, or the fallback when the colour does not parse.
 std::string rgb_triplet_or(const std::string& colour, const std::string& fallback);
+// What colour_wrap puts before and after a piece; both empty without colour and bold.
+struct ColourSequences {
+  std::string opening;
+  std::string closing;
+};
+ColourSequences colour_sequences(ShellDialect dialect, const std::string& colour_key);
 // The piece with the colour of terminal.<colour_key> and the bold setting around it.
 std::string colour_wrap(ShellDialect dialect, const std::string& colour_key,
                         const std::string& piece);

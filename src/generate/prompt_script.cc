@@ -14,10 +14,13 @@ const char kNemoOnlyGuard[] =
     "[ \"${FENNICK_FORCE:-0}\" = 1 ] || [ \"$(ps -o comm= -p \"$PPID\" 2>/dev/null)\" = nemo ] || "
     "return 0 2>/dev/null || exit 0\n";
 
+// The plain prompt runs these through command substitutions, each of which sets the status that
+// the next one sees: both end with the status they were given, so {exit} shows the last
+// command's status wherever it stands.
 const char kHelperFunctions[] =
-    "__fk_git() { local b; b=$(git symbolic-ref --short -q HEAD 2>/dev/null || git rev-parse "
-    "--short HEAD 2>/dev/null) || return 0; printf ' (%s)' \"$b\"; }\n"
-    "__fk_exit() { local c=$?; [ \"$c\" -ne 0 ] && printf ' [%s]' \"$c\"; return 0; }\n";
+    "__fk_git() { local c=$? b; b=$(git symbolic-ref --short -q HEAD 2>/dev/null || git rev-parse "
+    "--short HEAD 2>/dev/null) || return \"$c\"; printf ' (%s)' \"$b\"; return \"$c\"; }\n"
+    "__fk_exit() { local c=$?; [ \"$c\" -ne 0 ] && printf ' [%s]' \"$c\"; return \"$c\"; }\n";
 
 // In zsh a new-line token closes the double-quoted prompt, adds a line feed in the shell's own
 // quoting and reopens it.

@@ -1,7 +1,7 @@
 #include "gui/preview_markup.h"
 
 #include "generate/powerline_prompt.h"
-#include "generate/template_token.h"
+#include "generate/prompt_layout.h"
 #include "settings/value_access.h"
 
 namespace {
@@ -66,96 +66,55 @@ std::string colour_span(const std::string& colour_key, const std::string& text) 
 }
 
 std::string plain_preview_markup() {
-  const std::string layout = get_value("terminal", "template");
   std::string out;
-  std::string name;
-  size_t pos = 0;
-  while (pos < layout.size()) {
-    size_t close;
-    if (token_at(layout, pos, name, close)) {
-      if (name == "nl") {
-        out += '\n';
-        pos = close + 1;
-        continue;
-      }
-      if (name == "cwd") {
-        out += colour_span("color_cwd", folder_sample());
-        pos = close + 1;
-        continue;
-      }
-      if (name == "sym") {
-        out += colour_span("color_sym", get_value("terminal", "symbol"));
-        pos = close + 1;
-        continue;
-      }
-      if (const Sample* sample = sample_of(name)) {
-        out += colour_span(sample->colour_key, sample->plain);
-        pos = close + 1;
-        continue;
-      }
+  for (const LayoutPart& part : plain_layout_parts(get_value("terminal", "template"))) {
+    if (!part.is_token) {
+      out += escape_markup(part.text);
+    } else if (part.text == "nl") {
+      out += '\n';
+    } else if (part.text == "cwd") {
+      out += colour_span("color_cwd", folder_sample());
+    } else if (part.text == "sym") {
+      out += colour_span("color_sym", get_value("terminal", "symbol"));
+    } else if (const Sample* sample = sample_of(part.text)) {
+      out += colour_span(sample->colour_key, sample->plain);
     }
-    out += escape_markup(std::string(1, layout[pos]));
-    ++pos;
   }
   return out;
 }
 
+// The blocks and the tail that the powerline prompt itself shows, with sample texts.
 std::string powerline_preview_markup(const std::string& detected_font) {
-  const std::string layout = get_value("terminal", "template");
+  const PowerlineLayout layout = powerline_layout(get_value("terminal", "template"));
   const std::string separator = preview_separator(detected_font);
-  std::string name;
-  size_t close;
-  size_t last_new_line = std::string::npos;
-  for (size_t pos = 0; pos < layout.size(); ++pos) {
-    if (token_at(layout, pos, name, close) && name == "nl") last_new_line = close;
-  }
-
   std::string out;
-  std::string previous;  // background of the open block
-  auto close_block = [&] {
-    if (!previous.empty()) out += "<span foreground=\"" + previous + "\">" + separator + "</span>";
-    previous.clear();
-  };
-  bool after_new_line = false;
-  size_t pos = 0;
-  while (pos < layout.size()) {
-    if (!token_at(layout, pos, name, close)) {
-      if (after_new_line) out += escape_markup(std::string(1, layout[pos]));
-      ++pos;
-      continue;
+  std::string previous;  // background of the last block
+  for (const std::string& name : layout.blocks) {
+    // An empty colour gets what the real prompt uses then: white text on a dark grey block.
+    std::string background = get_value("terminal", "bg_" + name);
+    if (background.empty()) background = "#282828";
+    std::string foreground = get_value("terminal", "color_" + name);
+    if (foreground.empty()) foreground = "#FFFFFF";
+    if (!previous.empty()) {
+      out += "<span foreground=\"" + previous + "\" background=\"" + background + "\">" +
+             separator + "</span>";
     }
-    const size_t token_start = pos;
-    pos = close + 1;
-    if (name == "nl") {
-      if (close == last_new_line) {
-        close_block();
-        out += '\n';
-        after_new_line = true;
-      }
-    } else if (is_block_token(name) && !after_new_line &&
-               (last_new_line == std::string::npos || token_start < last_new_line)) {
-      // An empty colour gets what the real prompt uses then: white text on a dark grey block.
-      std::string background = get_value("terminal", "bg_" + name);
-      if (background.empty()) background = "#282828";
-      std::string foreground = get_value("terminal", "color_" + name);
-      if (foreground.empty()) foreground = "#FFFFFF";
-      if (!previous.empty()) {
-        out += "<span foreground=\"" + previous + "\" background=\"" + background + "\">" +
-               separator + "</span>";
-      }
-      const Sample* sample = sample_of(name);
-      const std::string text = sample ? sample->powerline : folder_sample();
-      out += "<span foreground=\"" + foreground + "\" background=\"" + background + "\"" +
-             weight() + "> " + escape_markup(text) + " </span>";
-      previous = background;
-    } else if (name == "sym") {
-      close_block();
-      const std::string colour = get_value("terminal", "color_sym");
-      out += "<span" + (colour.empty() ? "" : " foreground=\"" + colour + "\"") + ">" +
-             escape_markup(get_value("terminal", "symbol")) + "</span>";
-    }
+    const Sample* sample = sample_of(name);
+    const std::string text = sample ? sample->powerline : folder_sample();
+    out += "<span foreground=\"" + foreground + "\" background=\"" + background + "\"" + weight() +
+           "> " + escape_markup(text) + " </span>";
+    previous = background;
   }
-  close_block();
+  if (!previous.empty()) out += "<span foreground=\"" + previous + "\">" + separator + "</span>";
+  if (layout.has_new_line) out += '\n';
+  const PowerlineTail tail = split_tail(layout.tail);
+  out += escape_markup(std::string(tail.before));
+  if (tail.has_symbol) {
+    const std::string colour = get_value("terminal", "color_sym");
+    out += "<span" + (colour.empty() ? "" : " foreground=\"" + colour + "\"") + ">" +
+           escape_markup(get_value("terminal", "symbol")) + "</span>";
+    out += escape_markup(std::string(tail.after));
+  }
   return out;
 }
 

@@ -59,7 +59,36 @@ TEST_F(PlainPromptTest, LiteralTextAndOddBraces) {
   set_value("template", "");
   EXPECT_EQ(plain_prompt_body(ShellDialect::Bash), "");
   set_value("template", "caf\xC3\xA9 \"x\" `y` \\ {nl}");
-  EXPECT_EQ(plain_prompt_body(ShellDialect::Bash), "caf\xC3\xA9 \\\"x\\\" \\`y\\` \\\\\\\\ \\n");
+  EXPECT_EQ(plain_prompt_body(ShellDialect::Bash),
+            "caf\xC3\xA9 \\\"x\\\" \\D{\\`}y\\D{\\`} \\D{\\\\} \\n");
   EXPECT_EQ(plain_prompt_body(ShellDialect::Zsh, "<NL>"),
-            "caf\xC3\xA9 \\\"x\\\" \\`y\\` \\\\ <NL>");
+            "caf\xC3\xA9 \\\"x\\\" \\\\\\`y\\\\\\` \\\\\\\\ <NL>");
+}
+
+// A "$" keeps its plain form only where nothing after it can start an expansion; "!" is shown
+// through strftime in both shells.
+TEST_F(PlainPromptTest, DollarsAndBangsByWhatFollows) {
+  plain_colours();
+  const struct {
+    const char* layout;
+    const char* bash;
+    const char* zsh;
+  } cases[] = {
+      {"$", "\\$", "\\$"},
+      {"$ {nl}$", "\\$ \\n\\$", "\\$ \\n\\$"},
+      {"$(x)", "\\D{\\$}(x)", "\\\\\\$(x)"},
+      {"$$", "\\D{\\$}\\$", "\\\\\\$\\$"},
+      {"${user}", "\\D{\\$}\\u", "\\$%n"},
+      {"a!b", "a\\D{!}b", "a%D{!}b"},
+  };
+  for (const auto& c : cases) {
+    set_value("template", c.layout);
+    EXPECT_EQ(plain_prompt_body(ShellDialect::Bash), c.bash) << c.layout;
+    EXPECT_EQ(plain_prompt_body(ShellDialect::Zsh), c.zsh) << c.layout;
+  }
+  // The symbol's "$" before a colour sequence, as in the default prompt, stays as it was.
+  set_value("template", "{sym}x");
+  set_value("bold", "true");
+  EXPECT_EQ(plain_prompt_body(ShellDialect::Bash), "\\[\\e[1m\\]\\$\\[\\e[0m\\]x");
+  EXPECT_EQ(plain_prompt_body(ShellDialect::Zsh), "%B\\$%bx");
 }

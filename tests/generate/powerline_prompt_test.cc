@@ -11,12 +11,24 @@ using PowerlinePromptTest = TempHomeTest;
 
 namespace {
 
+const char kEscapingPercentFunction[] = "__fk_pct() { (escapes for every prompt option) }";
+
 // The functions as generated, without the two lines that escape block texts (tested by running
-// them in real shells), so that line numbers match the layout of the prompt functions.
+// them in real shells), so that line numbers match the layout of the prompt functions. A
+// __fk_pct that escapes for every prompt option (also tested in real shells) becomes one line.
 std::vector<std::string> function_lines() {
   const std::string text = powerline_functions();
   EXPECT_EQ(text.back(), '\n');
   std::vector<std::string> lines = split_lines(text);
+  if (lines.size() == 48u && lines[32] == "__fk_pct() {") {
+    EXPECT_EQ(lines[33], "  local txt=$1");
+    EXPECT_EQ(lines[34].substr(0, 32), "  if [ -n \"$ZSH_VERSION\" ]; then");
+    EXPECT_EQ(lines[35].substr(0, 30), "  elif shopt -q promptvars || ");
+    EXPECT_EQ(lines[36], "  printf '%s' \"$txt\"");
+    EXPECT_EQ(lines[37], "}");
+    lines.erase(lines.begin() + 33, lines.begin() + 38);
+    lines[32] = kEscapingPercentFunction;
+  }
   EXPECT_EQ(lines.size(), 43u);
   EXPECT_EQ(lines[16].substr(0, 34), "    if [ -n \"$ZSH_VERSION\" ]; then");
   EXPECT_EQ(lines[17].substr(0, 28), "    elif shopt -q promptvars");
@@ -106,11 +118,33 @@ TEST_F(PowerlinePromptTest, TemplateSplitsIntoBlocksAndTail) {
   for (const Case& c : cases) {
     set_value("template", c.layout);
     const std::vector<std::string> lines = function_lines();
+    ASSERT_EQ(lines.size(), 41u) << c.layout;
     EXPECT_EQ(lines[4], c.tokens_line) << c.layout;
     EXPECT_EQ(lines[23], c.tail_line) << c.layout;
     EXPECT_EQ(lines[33], c.new_line ? "  line=\"$(__fk_build \"$rc\")${nl}$(__fk_tail)\""
                                     : "  line=\"$(__fk_build \"$rc\")$(__fk_tail)\"")
         << c.layout;
+  }
+}
+
+// The tail and the symbol keep the short __fk_pct unless they hold a byte that a prompt option
+// could expand.
+TEST_F(PowerlinePromptTest, PercentFunctionEscapesOnlyWhereNeeded) {
+  const struct {
+    const char* layout;
+    const char* symbol;
+    bool escapes;
+  } cases[] = {
+      {"{user}{nl}{sym} ", "$", false},   {"{user}{nl}100% {sym} ", "%#", false},
+      {"{user}{nl}$ {sym}$", "$", false}, {"{user}{nl}$${sym} ", "$", true},
+      {"{user}{nl}{sym} ", "$$", true},   {"{user}{nl}{sym}${sym}", "$", true},
+      {"{user}{nl}a`b{sym}", "$", true},  {"{user}{nl}{sym}", "\\", true},
+      {"{user}{nl}{sym} !", ">", true},   {"{user}$(x){nl}{sym}", "$", false},
+  };
+  for (const auto& c : cases) {
+    set_value("template", c.layout);
+    set_value("symbol", c.symbol);
+    EXPECT_EQ(function_lines()[30] == kEscapingPercentFunction, c.escapes) << c.layout;
   }
 }
 

@@ -21,10 +21,10 @@ const std::string kGuard =
     "[ \"${FENNICK_FORCE:-0}\" = 1 ] || [ \"$(ps -o comm= -p \"$PPID\" 2>/dev/null)\" = nemo ] || "
     "return 0 2>/dev/null || exit 0";
 const std::string kGit =
-    "__fk_git() { local b; b=$(git symbolic-ref --short -q HEAD 2>/dev/null || git rev-parse "
-    "--short HEAD 2>/dev/null) || return 0; printf ' (%s)' \"$b\"; }";
+    "__fk_git() { local c=$? b; b=$(git symbolic-ref --short -q HEAD 2>/dev/null || git rev-parse "
+    "--short HEAD 2>/dev/null) || return \"$c\"; printf ' (%s)' \"$b\"; return \"$c\"; }";
 const std::string kExit =
-    "__fk_exit() { local c=$?; [ \"$c\" -ne 0 ] && printf ' [%s]' \"$c\"; return 0; }";
+    "__fk_exit() { local c=$?; [ \"$c\" -ne 0 ] && printf ' [%s]' \"$c\"; return \"$c\"; }";
 
 std::vector<std::string> script_lines() {
   const std::string text = prompt_script();
@@ -116,8 +116,8 @@ TEST_F(PromptScriptTest, NewLinesAreSplicedOnlyWhereTheTokenStands) {
   // A literal backslash and n in the template or the symbol stays literal text.
   set_value("template", "a\\nb{nl}{sym}");
   set_value("symbol", "\\n");
-  EXPECT_EQ(script_lines()[6], "  PROMPT=\"a\\\\nb\"$'\\n'\"\\\\n\"");
-  EXPECT_EQ(script_lines()[8], "  PS1=\"a\\\\\\\\nb\\n\\\\\\\\n\"");
+  EXPECT_EQ(script_lines()[6], "  PROMPT=\"a\\\\\\\\nb\"$'\\n'\"\\\\\\\\n\"");
+  EXPECT_EQ(script_lines()[8], "  PS1=\"a\\D{\\\\}nb\\n\\D{\\\\}n\"");
 }
 
 TEST_F(PromptScriptTest, ApplyWritesTheThreeFiles) {

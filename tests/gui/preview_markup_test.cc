@@ -99,11 +99,14 @@ TEST_F(PreviewMarkupTest, PowerlineStyleUsesTheGlyphOnlyWithAPowerlineFont) {
                 block("#F44747", "#4A1F1F", "1") + tail("#4A1F1F", "\xEE\x82\xB4"));
 }
 
-TEST_F(PreviewMarkupTest, PowerlineStyleWithoutNewLineDropsLiteralText) {
+// Without a new line the blocks come first, then the symbol and the text that follows both a
+// block and the symbol, as in the prompt.
+TEST_F(PreviewMarkupTest, PowerlineStyleWithoutNewLineShowsTheTailAfterTheBlocks) {
   set_value("terminal.template", "{user} and {sym} then {host}!");
-  EXPECT_EQ(powerline_preview_markup(""), block("#4EC9B0", "#1F3D3A", "quill") + tail("#1F3D3A") +
-                                              "<span foreground=\"#CE9178\">$</span>" +
-                                              block("#569CD6", "#1B2F45", "rig") + tail("#1B2F45"));
+  EXPECT_EQ(powerline_preview_markup(""), block("#4EC9B0", "#1F3D3A", "quill") +
+                                              joint("#1F3D3A", "#1B2F45") +
+                                              block("#569CD6", "#1B2F45", "rig") + tail("#1B2F45") +
+                                              "<span foreground=\"#CE9178\">$</span> then !");
 }
 
 TEST_F(PreviewMarkupTest, PowerlineStyleBreaksTheLineOnlyAtTheLastNewLine) {
