@@ -2,7 +2,9 @@
 # The powerline prompt pastes the user, host, folder and git branch names into PS1 or PROMPT, and
 # the shell expands the prompt once more when it shows it. Every such name must show literally,
 # under every prompt option of bash and zsh that changes that expansion, and nothing in a name may
-# run as a command. Ordinary names must show exactly as they are.
+# run as a command. Ordinary names must show exactly as they are. The same holds for the literal
+# text of the layout template and for the symbol, in both styles: a property test over random
+# layouts built from hostile text and tokens.
 # The names below are single-quoted on purpose, dollars, backquotes and backslashes included.
 # shellcheck disable=SC2016,SC1003
 set -u
@@ -35,16 +37,20 @@ pl=(terminal.prompt_enabled true terminal.style powerline terminal.scope all ter
 cp "$(make_variant names "${pl[@]}" terminal.template '{user}{host}{cwd}{nl}{sym} ')" "$HOME/names.sh"
 cp "$(make_variant branch "${pl[@]}" terminal.template '{cwd}{git}{nl}{sym} ')" "$HOME/branch.sh"
 
-# The cases: one line each, "id TAB script TAB folder below HOME TAB user TAB host"; "expected"
-# holds what each must show and "about" a description for the failure lines.
+# The cases: one line each, "id TAB script TAB folder below HOME TAB user TAB host TAB status of
+# the last command"; "expected" holds what each must show and "about" a description for the
+# failure lines. In the expected text of a plain prompt, \003 stands for the login name of the
+# shell under test, \004 and \005 for what {git} and {exit} show.
 cases="$work/cases"
 : >"$cases"
 expected=()
+status_of=()
 about=()
-add_case() { # script folder-below-home user host expected
+add_case() { # script folder-below-home user host expected [status]
   local id=${#expected[@]}
-  printf '%s\t%s\t%s\t%s\t%s\n' "$id" "$1" "$2" "$3" "$4" >>"$cases"
+  printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$id" "$1" "$2" "$3" "$4" "${6:-0}" >>"$cases"
   expected[id]=$5
+  status_of[id]=${6:-0}
   about[id]="folder [$2], user [$3], host [$4]"
 }
 mkdir -p "$HOME/n" "$HOME/g"
@@ -63,19 +69,93 @@ done
 add_case names.sh n/project "$hostile_user" "$hostile_host_full" \
   " $hostile_user > $hostile_host > ~/n/project >"$'\n$ '
 
-# Runs in the shell under test: for every case sources its prompt script, enters its folder, sets
-# the names, builds the prompt with the registered function and writes what the shell shows.
+# Random layouts: literal text made of pieces that some prompt option expands, mixed with tokens.
+# Literal "{" may stand before a token in the plain style, where it stays literal; literal text
+# holds no "}", so the tokens are exactly the ones placed. RANDOM is seeded: a failure repeats.
+seed=${FENNICK_LAYOUT_SEED:-20261209}
+RANDOM=$seed
+hostile_pieces=('$' '$(touch PWNED-t1)' '`touch PWNED-t2`' '`' '${HOME' '$HOME' '$((6*7))' '$?'
+  '$$' '$1' '$@' '\' '\\' '\$' '\`' '\n' '\u' '\[' '\e[31m' '\D' '\0101' '%' '%%' '%n' '%~' '%F'
+  '%{' '%(' '!' '!!' '!x' '"' "'" '(' ')' ';' '&' '|' '<' '>' '*' '?' '~' '#' '=' ' ' '  ' 'a'
+  'Z9' 'é' '✓' '@' 'D' '.')
+pick_text() { # variable count-limit [no-brace]: one to count-limit hostile pieces
+  # The local names must differ from any variable a caller passes in.
+  local pick_n=$((RANDOM % $2 + 1)) pick_out= pick_piece
+  while [ "$pick_n" -gt 0 ]; do
+    pick_piece=${hostile_pieces[RANDOM % ${#hostile_pieces[@]}]}
+    # The powerline style drops a whole "{...}" that is not a block token.
+    [ -n "${3:-}" ] && pick_piece=${pick_piece//\{/(}
+    pick_out+=$pick_piece
+    pick_n=$((pick_n - 1))
+  done
+  printf -v "$1" '%s' "$pick_out"
+}
+layouts=${FENNICK_LAYOUTS:-250}
+mkdir -p "$HOME/p" "$HOME/g/main"
+git init -q -b main "$HOME/g/main"
+for ((i = 0; i < layouts; i++)); do
+  pick_text symbol 2
+  # Plain: up to six parts, each literal text or a token; {time} has a test of its own.
+  layout= shown= folder=p status=0
+  for ((part = RANDOM % 6 + 1; part > 0; part--)); do
+    case $((RANDOM % 11)) in
+      0) layout+='{user}' shown+=$'\003' ;;
+      1) layout+='{cwd}' shown+="~/$folder" ;;
+      2) layout+='{git}' shown+=$'\004' folder=g/main ;;
+      3) layout+='{exit}' shown+=$'\005' status=$((RANDOM % 3)) ;;
+      4) layout+='{sym}' shown+=$symbol ;;
+      5) layout+='{nl}' shown+=$'\n' ;;
+      6) layout+='{' shown+='{' ;;
+      *) pick_text text 3; layout+=$text shown+=$text ;;
+    esac
+  done
+  # {cwd} shows the folder the prompt was built in.
+  shown=${shown//"~/p"/"~/$folder"}
+  cp "$(make_variant "plain-$i" terminal.prompt_enabled true terminal.scope all \
+    terminal.template "$layout" terminal.symbol "$symbol")" "$HOME/plain-$i.sh"
+  add_case "plain-$i.sh" "$folder" alice box "$shown" "$status"
+  about[${#expected[@]} - 1]="plain layout [$layout], symbol [$symbol], status $status (seed $seed)"
+
+  # Powerline: blocks, literal text between them (not shown), then either a new line and the
+  # tail, or the symbol and the text after it on the same line.
+  pick_text before 3 no-brace
+  pick_text between 3 no-brace
+  pick_text tail 3 no-brace
+  pick_text after 3 no-brace
+  status=$((RANDOM % 2 * 5))
+  layout="$before{user}$between{exit}"
+  if ((RANDOM % 2)); then
+    layout+="{nl}$tail{sym}$after" shown="$tail$symbol$after"
+    # A second {sym} shows the symbol marker as written.
+    if ((RANDOM % 4 == 0)); then layout+='{sym}.' shown+='@@SYM@@.'; fi
+    shown=$'\n'$shown
+  else
+    layout+="{sym}$after" shown="$symbol$after"
+  fi
+  if [ "$status" = 0 ]; then shown=" alice >$shown"; else shown=" alice > $status >$shown"; fi
+  cp "$(make_variant "pl-$i" terminal.prompt_enabled true terminal.scope all terminal.style powerline \
+    terminal.separator ascii terminal.template "$layout" terminal.symbol "$symbol")" "$HOME/pl-$i.sh"
+  add_case "pl-$i.sh" p alice box "$shown" "$status"
+  about[${#expected[@]} - 1]="powerline layout [$layout], symbol [$symbol], status $status (seed $seed)"
+done
+
+# Runs in the shell under test: for every case sets the prompt options, sources its prompt script,
+# enters its folder, sets the names, ends a command with the case's status, builds the powerline
+# prompt with the registered function and writes what the shell shows.
 cat >"$work/driver.sh" <<'EOF'
 # arguments: folder of the prompt scripts, cases file, output folder, prompt options, command that
 # shows the prompt
 tab=$(printf '\t')
-eval "$4"
-while IFS=$tab read -r id script dir user host; do
+while IFS=$tab read -r id script dir user host last; do
+  eval "$4"
   . "$1/$script"
   cd "$HOME/$dir" || continue
   USER=$user
   if [ -n "$ZSH_VERSION" ]; then HOST=$host; else HOSTNAME=$host; fi
-  __fk_pc
+  case $script in
+    plain-*) (exit "$last") ;;
+    *) (exit "$last"); __fk_pc ;;
+  esac
   eval "$5" >"$3/$id"
 done <"$2"
 EOF
@@ -86,10 +166,19 @@ chmod 755 "$work"
 # home folder (so that a command run from a name is traced to the mode), all at the same time;
 # RUNNER is empty, or a command that runs the shell as another user.
 modes=()
+mode_user=()
+mode_substitutes=()
 start_mode() { # label shell options [runner...]
   local label=$1 shell=$2 options=$3 dir="$work/mode-${#modes[@]}"
   shift 3
   modes+=("$label")
+  # The plain prompt's {git} and {exit} are command substitutions: bash without promptvars
+  # (outside POSIX mode) shows them as written. zsh's plain prompt turns prompt_subst on itself.
+  case $shell:$options in
+    bash:*'shopt -u promptvars'*) [[ $options == *posix* ]] && mode_substitutes+=(1) || mode_substitutes+=('') ;;
+    *) mode_substitutes+=(1) ;;
+  esac
+  if [ $# -gt 0 ]; then mode_user+=(nobody); else mode_user+=("$(id -un)"); fi
   mkdir -p "$dir/out"
   cp -a "$HOME" "$dir/home"
   local -a shell_cmd=(bash --norc --noprofile)
@@ -109,7 +198,7 @@ start_mode() { # label shell options [runner...]
 }
 
 check_mode() { # number
-  local label=${modes[$1]} dir="$work/mode-$1" id shown messages
+  local label=${modes[$1]} dir="$work/mode-$1" id shown messages want
   IFS= read -r -d '' messages <"$dir/messages"
   check_eq "$label: messages from the shell" '' "$messages"
   for id in "${!expected[@]}"; do
@@ -119,7 +208,15 @@ check_mode() { # number
     fi
     IFS= read -r -d '' shown <"$dir/out/$id"
     strip_into shown "$shown"
-    check_eq "$label: ${about[id]}" "${expected[id]}" "$shown"
+    want=${expected[id]//$'\003'/${mode_user[$1]}}
+    if [ -n "${mode_substitutes[$1]}" ]; then
+      want=${want//$'\004'/ (main)}
+      [ "${status_of[id]}" = 0 ] && want=${want//$'\005'/} || want=${want//$'\005'/ [${status_of[id]}]}
+    else
+      want=${want//$'\004'/'$(__fk_git)'}
+      want=${want//$'\005'/'$(__fk_exit)'}
+    fi
+    check_eq "$label: ${about[id]}" "$want" "$shown"
   done
   check_nothing_ran "$label" "$dir"
 }

@@ -70,6 +70,41 @@ plain_prompt_tests() {
   check_eq 'plain bash, exit after success' "$me"$'\n$ ' "$(bash_prompt "$v" "$HOME" true)"
   check_eq 'plain zsh, exit after success' "$me"$'\n$ ' "$(zsh_prompt "$v" "$HOME" true)"
 
+  # {exit} shows the last command's status wherever it stands beside {git} and {time}, in both
+  # styles: none of the prompt's own command substitutions changes the status the next one sees.
+  local order token layout pattern pl_pattern shell last p names exit_shown pl_exit_shown out re
+  for order in 'git time exit' 'git exit time' 'time git exit' 'time exit git' 'exit git time' \
+    'exit time git'; do
+    layout= pattern= pl_pattern=
+    for token in $order; do
+      layout+="{$token}"
+      case $token in
+        git) pattern+=' \(topic/prompt-1\)' pl_pattern+=' topic/prompt-1 >' ;;
+        time) pattern+='[0-9]{1,2}:[0-9]{2}:[0-9]{2}' pl_pattern+=' [0-9]{2}:[0-9]{2} >' ;;
+        exit) pattern+='@EXIT@' pl_pattern+='@PLEXIT@' ;;
+      esac
+    done
+    v=$(make_variant "plain-order-${order// /-}" "${on[@]}" terminal.template "$layout{nl}{sym} ")
+    p=$(make_variant "pl-order-${order// /-}" "${on[@]}" terminal.style powerline \
+      terminal.separator ascii terminal.template "$layout{nl}{sym} ")
+    for shell in bash zsh; do
+      for last in 3 0; do
+        if [ "$last" = 3 ]; then exit_shown=' \[3\]' pl_exit_shown=' 3 >'; else exit_shown= pl_exit_shown=; fi
+        out=$("${shell}_prompt" "$v" "$HOME/repo" "(exit $last)")
+        checks=$((checks + 1))
+        re="^${pattern//@EXIT@/$exit_shown}"$'\n''\$ $'
+        [[ $out =~ $re ]] ||
+          fail "plain $shell, $order after status $last: got $(show "$out")"
+        names=${shell}_names
+        out=$("${shell}_prompt" "$p" "$HOME/repo" "(exit $last); __fk_pc" "${!names}")
+        checks=$((checks + 1))
+        re="^${pl_pattern//@PLEXIT@/$pl_exit_shown}"$'\n''\$ $'
+        [[ $out =~ $re ]] ||
+          fail "powerline $shell, $order after status $last: got $(show "$out")"
+      done
+    done
+  done
+
   # Folder styles: bash shortens with PROMPT_DIRTRIM (only where that makes the text shorter),
   # zsh with %2~.
   v=$(make_variant plain-short "${on[@]}" terminal.template '{cwd}' terminal.cwd_style short)

@@ -11,8 +11,9 @@ setup_home
 # Findings in the fixed text of the prompt script that are kept on purpose: SC1007 for the empty
 # assignments in "local ... out= prev=", SC2034 for PROMPT, precmd_functions, d and nl, which only
 # the shells themselves (or another branch or template) read, SC2043 for the loop over a template
-# with a single block.
-known_findings=' SC1007 SC2034 SC2043 '
+# with a single block, SC2016 for the user's literal text with a "$" in it, single-quoted so that
+# it does not expand.
+known_findings=' SC1007 SC2016 SC2034 SC2043 '
 
 on=(terminal.prompt_enabled true)
 pl=("${on[@]}" terminal.style powerline)
@@ -58,6 +59,10 @@ add powerline-no-blocks "${pl[@]}" terminal.template 'just {sym} text'
 add powerline-every-block "${pl[@]}" terminal.template '{user}{host}{cwd}{git}{time}{exit}{user}{nl}{sym} '
 add powerline-quote "${pl[@]}" terminal.template "{cwd}{nl}it's {sym} " terminal.symbol "o'k"
 add powerline-backslash-n "${pl[@]}" terminal.template 'a\nb{nl}{sym} \n' terminal.symbol '\n'
+# Literal text that prompt options expand: escaped in the static plain prompt, and through the
+# escaping __fk_pct in the powerline tail.
+add plain-expandable "${on[@]}" terminal.template '$(x) `y` \ !x ${z} {cwd}$ {nl}{sym}$1 ' terminal.symbol '$$'
+add powerline-expandable "${pl[@]}" terminal.template '{cwd}{nl}$(x) `y` \ !x {sym}$1 ' terminal.symbol '$$'
 
 # The shellcheck run goes on in the background while the shells source every variant.
 shellcheck -s bash "${variants[@]}" >"$work/shellcheck.txt" 2>&1 &
@@ -105,10 +110,11 @@ check_eq 'plain backslash-n in bash' $'a\\nb\n\\n ' "$(strip_prompt "$out")"
 out=$(cd "$work" && in_zsh "$path" '' "$SHOW_ZSH")
 check_eq 'plain backslash-n in zsh' $'a\\nb\n\\n ' "$(strip_prompt "$out")"
 # In the powerline style the text before the last {nl} is dropped (no blocks here, so the first
-# line is empty); zsh shows the symbol and the tail text as written. (bash hands the tail, the
-# user's own text, to its prompt decoding, where a backslash-n is a line break.)
+# line is empty); both shells show the symbol and the tail text as written.
 path="$work/variants/powerline-backslash-n.sh"
 out=$(cd "$work" && in_zsh "$path" '' "__fk_pc; $SHOW_ZSH")
 check_eq 'powerline backslash-n in zsh' $'\n\\n \\n' "$(strip_prompt "$out")"
+out=$(cd "$work" && in_bash "$path" '' "__fk_pc; $SHOW_BASH")
+check_eq 'powerline backslash-n in bash' $'\n\\n \\n' "$(strip_prompt "$out")"
 
 finish
