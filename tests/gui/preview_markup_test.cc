@@ -3,6 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "gui/preview_markup.h"
+
+#include <sys/stat.h>
+
+#include <random>
+#include <regex>
+
+#include "generate/prompt_script.h"
 #include "test_support.h"
 
 namespace {
@@ -148,4 +155,98 @@ TEST_F(PreviewMarkupTest, WholePreviewPicksRawPowerlineOrPlainAndTheFont) {
   set_value("terminal.style", "plain");
   EXPECT_EQ(prompt_preview_markup("MesloLGS NF"),
             "<span font_family=\"MesloLGS NF\" size=\"large\">\\u@\\h:\\w\\$ &lt;b&gt;</span>");
+}
+
+namespace {
+
+// The text a markup shows: tags dropped, entities read back.
+std::string visible_markup(const std::string& markup) {
+  std::string text;
+  for (size_t i = 0; i < markup.size(); ++i) {
+    if (markup[i] == '<') {
+      i = markup.find('>', i);
+    } else if (markup.compare(i, 4, "&lt;") == 0) {
+      text += '<';
+      i += 3;
+    } else if (markup.compare(i, 4, "&gt;") == 0) {
+      text += '>';
+      i += 3;
+    } else if (markup.compare(i, 5, "&amp;") == 0) {
+      text += '&';
+      i += 4;
+    } else {
+      text += markup[i];
+    }
+  }
+  return text;
+}
+
+// What the generated prompt shows in bash with the preview's sample values: user quill on host
+// rig, in ~/Projects/nemo on branch main, after a command that failed with 1, at 14:05 (a stand-in
+// date; the plain prompt's own clock is read back as 14:05:09).
+std::string shown_prompt(const std::string& home, bool powerline) {
+  write_file(home + "/prompt.sh", prompt_script());
+  const std::string script = "cd ~/Projects/nemo || exit 9; . ~/prompt.sh; (exit 1); " +
+                             std::string(powerline ? "__fk_pc; " : "") + "printf '%s' \"${PS1@P}\"";
+  const RunResult run =
+      run_program({"env", "USER=quill", "HOSTNAME=rig", "PATH=" + home + "/bin:/usr/bin:/bin",
+                   "FENNICK_FORCE=1", "bash", "--norc", "--noprofile", "-c", script});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  std::string text;
+  for (size_t i = 0; i < run.out.size(); ++i) {
+    if (run.out.compare(i, 2, "\x1b[") == 0) {
+      i = run.out.find('m', i);
+    } else if (run.out[i] != '\x01' && run.out[i] != '\x02') {
+      text += run.out[i];
+    }
+  }
+  if (powerline) return text;
+  // The plain prompt takes the user, host and time from the system.
+  text = std::regex_replace(text, std::regex("[0-9]{2}:[0-9]{2}:[0-9]{2}"), "14:05:09");
+  const std::string user = run_program({"id", "-un"}).out;
+  const std::string host = run_program({"uname", "-n"}).out;
+  for (auto [real, sample] : {std::pair{user.substr(0, user.find_first_of(".\n")), "quill"},
+                              std::pair{host.substr(0, host.find_first_of(".\n")), "rig"}}) {
+    for (size_t at; (at = text.find(real)) != std::string::npos;)
+      text.replace(at, real.size(), sample);
+  }
+  return text;
+}
+
+}  // namespace
+
+// The preview and the prompt read the layout through the same split: for the layouts that once
+// told them apart, and for random ones with braces, tokens and literal text, both show the same.
+TEST_F(PreviewMarkupTest, PreviewShowsWhatThePromptShows) {
+  make_dir(home() + "/bin");
+  write_file(home() + "/bin/date", "#!/bin/sh\necho 14:05\n");
+  chmod((home() + "/bin/date").c_str(), 0755);
+  make_dir(home() + "/Projects/nemo");
+  ASSERT_EQ(run_program({"git", "init", "-q", "-b", "main", home() + "/Projects/nemo"}).status, 0);
+  set_value("terminal.prompt_enabled", "true");
+  set_value("terminal.scope", "all");
+  set_value("terminal.separator", "ascii");
+  std::vector<std::string> layouts = {"{user} {sym} > ",   "{sym}{user}{nl}> ",
+                                      "{user} {sym}{cwd}", "{user}@{host} {cwd}{git}{nl}{sym} ",
+                                      "{nl}{sym}{sym} x",  "{{user}}{date}{nl}{sym}{"};
+  const char* const pieces[] = {"{user}", "{host}", "{cwd}", "{git}", "{exit}", "{time}",
+                                "{sym}",  "{nl}",   "{",     "}",     "{x",     "a b",
+                                "<&>",    "@",      "'",     "%",     "{date}"};
+  std::mt19937 random(20261209);
+  for (int i = 0; i < 40; ++i) {
+    std::string layout;
+    for (int n = random() % 7 + 1; n > 0; --n)
+      layout += pieces[random() % std::size(pieces)];
+    layouts.push_back(layout);
+  }
+  for (const std::string& layout : layouts) {
+    set_value("terminal.template", layout);
+    set_value("terminal.style", "plain");
+    EXPECT_EQ(visible_markup(plain_preview_markup()), shown_prompt(home(), false))
+        << "plain: " << layout;
+    set_value("terminal.style", "powerline");
+    EXPECT_EQ(visible_markup(powerline_preview_markup("MesloLGS NF")), shown_prompt(home(), true))
+        << "powerline: " << layout;
+  }
 }
