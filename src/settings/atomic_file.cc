@@ -74,8 +74,9 @@ void make_directories(const std::string& dir) {
   }
 }
 
-void write_file_atomic(const std::string& path, const std::string& text, int mode) {
-  const std::string target = final_target(path);
+void write_file_atomic(const std::string& path, const std::string& text, int mode,
+                       LinkAtPath links) {
+  const std::string target = links == LinkAtPath::Follow ? final_target(path) : path;
   const std::string dir = directory_of(target);
   make_directories(dir);
 
@@ -88,7 +89,7 @@ void write_file_atomic(const std::string& path, const std::string& text, int mod
   }
 
   struct stat old_file;
-  if (mode < 0 && stat(target.c_str(), &old_file) == 0 && S_ISREG(old_file.st_mode)) {
+  if (mode < 0 && lstat(target.c_str(), &old_file) == 0 && S_ISREG(old_file.st_mode)) {
     mode = static_cast<int>(old_file.st_mode & 07777);
   }
   bool ok = (mode < 0 || fchmod(fd, static_cast<mode_t>(mode)) == 0) && write_all(fd, text) &&
