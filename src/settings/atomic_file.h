@@ -10,12 +10,15 @@ enum class LinkAtPath {
 };
 
 // Writes text to path so that readers see either the old or the new file, never a part of it.
-// Creates the containing directories. A symbolic link at path is followed and the file it points
-// at is replaced; the new file keeps the permission bits of the file it replaces. Fails with
-// "Unable to create file ..." when the temporary file cannot be created and with
-// "cannot write " + path when it cannot be written or renamed into place.
+// Creates the missing containing directories of path. A symbolic link at path is followed (see
+// LinkAtPath) and the file it ends at is replaced; a link into a folder that does not exist is a
+// failure, no folder is made for it. The new file keeps the permission bits, owner and group of
+// the file it replaces (the owner only when the writer may give files away, as root may).
 // mode, when given (0 to 07777), sets the permission bits of the new file instead.
-// links: see LinkAtPath.
+// A regular file with more than one hard link is written in place instead, so that all its
+// names keep sharing it (Follow only). Temporary files of earlier writes of the same file whose
+// processes are gone are removed. Every failure reads "cannot write " + path + ": " + the
+// system's reason, path being the one given.
 void write_file_atomic(const std::string& path, const std::string& text, int mode = -1,
                        LinkAtPath links = LinkAtPath::Follow);
 

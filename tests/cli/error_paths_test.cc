@@ -58,8 +58,7 @@ TEST_F(ErrorPathsTest, ConfigurationFolderBehindARegularFileStopsSet) {
   setenv("FENNICK_DIR", dir.c_str(), 1);
 
   const std::string line = one_error_line(run_fennick({"set", "terminal.symbol", "%"}));
-  EXPECT_NE(line.find("\"" + dir + "/fennick.ini"), std::string::npos) << line;
-  EXPECT_NE(line.find(": Not a directory"), std::string::npos) << line;
+  EXPECT_EQ(line, "fennick: cannot write " + dir + "/fennick.ini: Not a directory");
   one_error_line(run_fennick({"apply"}));
   one_error_line(run_fennick({"reset"}));
   EXPECT_EQ(read_file(blocker), "a file where a folder should be\n");
@@ -80,11 +79,8 @@ TEST_F(ErrorPathsTest, SettingsFileThatCannotExistReadsAsMissing) {
   EXPECT_EQ(symbol.out, "$\n");
   // Saving fails when the temporary file cannot be created, and says why.
   const RunResult set = run_fennick({"set", "symbol", "%"});
-  EXPECT_EQ(
-      one_error_line(set).rfind(
-          "fennick: Unable to create file \"" + home() + "/blocker/config/fennick.ini.tmp", 0),
-      0u);
-  EXPECT_NE(set.err.find("\": Not a directory\n"), std::string::npos) << set.err;
+  EXPECT_EQ(one_error_line(set),
+            "fennick: cannot write " + home() + "/blocker/config/fennick.ini: Not a directory");
 }
 
 TEST_F(ErrorPathsTest, SettingsFileThatIsAFolderStopsEveryCommand) {
@@ -122,15 +118,18 @@ TEST_F(ErrorPathsTest, FailedStylesheetWriteStopsBeforeThePromptScript) {
 
   const RunResult run = run_fennick({"set", "symbol", "#"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(one_error_line(run), "fennick: cannot write " + config() + "/fennick.css");
+  EXPECT_EQ(one_error_line(run),
+            "fennick: cannot write " + config() + "/fennick.css: Is a directory");
   // The settings file came first and was written; the prompt script after the failure was not.
   EXPECT_EQ(get("symbol"), "#");
   EXPECT_EQ(folder_entries(config()), (std::set<std::string>{"fennick.ini", "fennick.css"}));
 
   const RunResult apply = run_fennick({"apply"});
-  EXPECT_EQ(one_error_line(apply), "fennick: cannot write " + config() + "/fennick.css");
+  EXPECT_EQ(one_error_line(apply),
+            "fennick: cannot write " + config() + "/fennick.css: Is a directory");
   const RunResult reset = run_fennick({"reset", "symbol"});
-  EXPECT_EQ(one_error_line(reset), "fennick: cannot write " + config() + "/fennick.css");
+  EXPECT_EQ(one_error_line(reset),
+            "fennick: cannot write " + config() + "/fennick.css: Is a directory");
   EXPECT_EQ(folder_entries(config()), (std::set<std::string>{"fennick.ini", "fennick.css"}));
 }
 
@@ -138,7 +137,8 @@ TEST_F(ErrorPathsTest, FailedPromptScriptWriteIsTheLastStep) {
   std::filesystem::create_directories(config() + "/prompt.sh");
   const RunResult run = run_fennick({"set", "pathbar.enabled", "true"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(one_error_line(run), "fennick: cannot write " + config() + "/prompt.sh");
+  EXPECT_EQ(one_error_line(run),
+            "fennick: cannot write " + config() + "/prompt.sh: Is a directory");
   EXPECT_EQ(read_file(config() + "/fennick.css"), run_fennick({"css"}).out);
   EXPECT_EQ(get("pathbar.enabled"), "true");
   EXPECT_EQ(folder_entries(config()), generated_files());
@@ -155,8 +155,7 @@ TEST_F(ErrorPathsTest, FailedSettingsWriteLeavesTheGeneratedFilesAlone) {
 
   const RunResult run = run_fennick({"set", "symbol", "%"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(one_error_line(run).rfind("fennick: Unable to create file \"" + outside + ".tmp", 0),
-            0u)
+  EXPECT_EQ(one_error_line(run).rfind("fennick: cannot write " + settings_file() + ": ", 0), 0u)
       << run.err;
   EXPECT_EQ(read_file(config() + "/fennick.css"), "old css\n");
   EXPECT_EQ(read_file(config() + "/prompt.sh"), "old prompt\n");
@@ -172,10 +171,8 @@ TEST_F(ErrorPathsTest, ReadOnlyConfigurationFolderLeavesEveryFileAlone) {
   ASSERT_EQ(chmod(config().c_str(), 0500), 0);
   const RunResult run = run_fennick({"set", "symbol", "#", "pathbar.enabled", "true"});
   chmod(config().c_str(), 0700);
-  EXPECT_EQ(
-      one_error_line(run).rfind("fennick: Unable to create file \"" + settings_file() + ".tmp", 0),
-      0u);
-  EXPECT_NE(run.err.find("\": Permission denied\n"), std::string::npos) << run.err;
+  EXPECT_EQ(one_error_line(run),
+            "fennick: cannot write " + settings_file() + ": Permission denied");
   EXPECT_EQ(read_file(settings_file()), ini);
   EXPECT_EQ(read_file(config() + "/fennick.css"), css);
   EXPECT_EQ(read_file(config() + "/prompt.sh"), prompt);

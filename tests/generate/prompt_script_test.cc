@@ -135,7 +135,7 @@ TEST_F(PromptScriptTest, ApplyStopsAtTheFirstFailedWrite) {
     apply_settings();
     FAIL() << "no error";
   } catch (const std::runtime_error& error) {
-    EXPECT_EQ(std::string(error.what()), "cannot write " + settings_path());
+    EXPECT_EQ(std::string(error.what()), "cannot write " + settings_path() + ": Is a directory");
   }
   EXPECT_FALSE(file_exists(stylesheet_path()));
   EXPECT_FALSE(file_exists(prompt_script_path()));

@@ -186,10 +186,10 @@ TEST_F(WindowTest, AFailedEnableShowsItsErrorAndTheWindowGoesOn) {
   write_file(home() + "/.local/share/applications", "in the way\n");
   make_a_change();
   click(button_labelled("Make the tuned Nemo the default"));
-  const std::string expected = file_exists(kSystemDesktopEntry)
-                                   ? "Unable to create file \"" + user_desktop_entry_path() +
-                                         ".tmp" + std::to_string(getpid()) + "\": Not a directory"
-                                   : std::string(kSystemDesktopEntry) + " not found";
+  const std::string expected =
+      file_exists(kSystemDesktopEntry)
+          ? "cannot write " + user_desktop_entry_path() + ": Not a directory"
+          : std::string(kSystemDesktopEntry) + " not found";
   EXPECT_EQ(status_text(), expected);
   EXPECT_NE(status_text().substr(0, 9), "fennick: ");
   ASSERT_NE(window.main_window, nullptr);
@@ -233,8 +233,7 @@ TEST_F(WindowTest, AFailedExportIsReported) {
   const std::string target = home() + "/" + std::string(250, 'x');
   answer_next_file_dialog(target);
   click(button_labelled(ellipsis("Export")));
-  EXPECT_EQ(status_text(), "Export failed: Unable to create file \"" + target + ".tmp" +
-                               std::to_string(getpid()) + "\": File name too long");
+  EXPECT_EQ(status_text(), "Export failed: cannot write " + target + ": File name too long");
   expect_change_saved(false);
 }
 

@@ -515,8 +515,8 @@ TEST_F(ShellHookTest, AFailedBackupStopsBeforeTheRcFileIsWritten) {
   // The backup path leads through a regular file: the copy cannot be created.
   std::filesystem::create_symlink("plain/backup", bashrc() + ".fennick-bak");
   std::string printed;
-  EXPECT_EQ(hooks_error(false, printed), "Unable to create file \"" + home() + "/plain/backup.tmp" +
-                                             std::to_string(getpid()) + "\": Not a directory");
+  EXPECT_EQ(hooks_error(false, printed),
+            "cannot write " + bashrc() + ".fennick-bak: Not a directory");
   EXPECT_EQ(printed, "");
   EXPECT_EQ(read_file(bashrc()), "bash\n");
 }
@@ -527,8 +527,7 @@ TEST_F(ShellHookTest, AFailedWriteLeavesTheRcFileAsItWas) {
   const std::string temporary = bashrc() + ".tmp" + std::to_string(getpid());
   make_dir(temporary + "/occupied");
   std::string printed;
-  EXPECT_EQ(hooks_error(false, printed),
-            "Unable to create file \"" + temporary + "\": File exists");
+  EXPECT_EQ(hooks_error(false, printed), "cannot write " + bashrc() + ": File exists");
   EXPECT_EQ(printed, "");
   EXPECT_EQ(read_file(bashrc()), "bash\n");
   EXPECT_EQ(read_file(zshrc()), "zsh\n");

@@ -233,11 +233,10 @@ TEST_F(TextFileTest, CopyFailuresWriteNothing) {
   write_file(home() + "/plain", "a file, not a folder\n");
   const std::string below = home() + "/plain/copy";
   EXPECT_EQ(error_of([&] { copy_file(home() + "/source", below); }),
-            "Unable to create file \"" + below + ".tmp" + std::to_string(getpid()) +
-                "\": Not a directory");
+            "cannot write " + below + ": Not a directory");
   EXPECT_EQ(read_file(home() + "/plain"), "a file, not a folder\n");
   EXPECT_EQ(error_of([&] { copy_file(home() + "/source", home() + "/folder"); }),
-            "cannot write " + home() + "/folder");
+            "cannot write " + home() + "/folder: Is a directory");
   EXPECT_TRUE(std::filesystem::is_directory(home() + "/folder"));
   EXPECT_EQ(entries(home()), (std::set<std::string>{"folder", "source", "plain"}));
   EXPECT_TRUE(entries(home() + "/folder").empty());

@@ -1,7 +1,10 @@
 // write_file_atomic: the one way the program writes a file.
 #include "settings/atomic_file.h"
 
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -39,6 +42,21 @@ class AtomicFileTest : public TempHomeTest {
 
   static std::string link_text(const std::string& path) {
     return std::filesystem::read_symlink(path).string();
+  }
+
+  // The id of a process that has ended and been collected.
+  static pid_t ended_process() {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    int status;
+    waitpid(child, &status, 0);
+    return child;
+  }
+
+  static struct stat status_of(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
+    return info;
   }
 };
 
@@ -100,6 +118,127 @@ TEST_F(AtomicFileTest, NoTemporaryFileIsLeftBehind) {
   EXPECT_EQ(entries(dir), std::set<std::string>{"fennick.ini"});
 }
 
+TEST_F(AtomicFileTest, TemporariesLeftByEndedProcessesAreRemoved) {
+  const std::string dir = home() + "/cfg";
+  const std::string path = dir + "/fennick.ini";
+  const std::string ended = std::to_string(ended_process());
+  const std::string living = std::to_string(getppid());
+  write_file(path + ".tmp" + ended, "killed mid-write\n");
+  write_file(path + ".tmp" + living, "still being written\n");
+  // Names that only look alike belong to someone else.
+  const std::set<std::string> look_alikes = {"fennick.ini.tmp" + ended + "x",
+                                             "fennick.ini.tmp0" + ended,
+                                             "fennick.ini.tmp",
+                                             "fennick.ini.tmpabc",
+                                             "other.ini.tmp" + ended,
+                                             "fennick.ini" + ended,
+                                             "fennick.ini.tmp99999999999"};
+  for (const std::string& name : look_alikes)
+    write_file(dir + "/" + name, "not ours\n");
+
+  write_file_atomic(path, "new\n");
+  std::set<std::string> expected = look_alikes;
+  expected.insert({"fennick.ini", "fennick.ini.tmp" + living});
+  EXPECT_EQ(entries(dir), expected);
+  EXPECT_EQ(read_file(path + ".tmp" + living), "still being written\n");
+  EXPECT_EQ(read_file(path), "new\n");
+
+  // The folder of a linked file is the one tidied.
+  std::filesystem::create_directories(home() + "/dotfiles");
+  write_file(home() + "/dotfiles/rc.tmp" + ended, "killed\n");
+  std::filesystem::create_symlink(home() + "/dotfiles/rc", dir + "/rc");
+  write_file_atomic(dir + "/rc", "rc\n");
+  EXPECT_EQ(entries(home() + "/dotfiles"), std::set<std::string>{"rc"});
+}
+
+TEST_F(AtomicFileTest, ReplaceModePutsTheNewFileInPlaceOfALink) {
+  const std::string victim = home() + "/victim.txt";
+  write_file(victim, "must stay\n");
+  const std::string dir = home() + "/cfg";
+  std::filesystem::create_directories(dir);
+  const std::string nowhere = home() + "/created-by-mistake.txt";
+  std::filesystem::create_symlink(victim, dir + "/to-file");
+  std::filesystem::create_symlink(nowhere, dir + "/dangling");
+  std::filesystem::create_symlink(home() + "/missing/folder/x", dir + "/into-nothing");
+  // A hard link is split from its other name rather than written through.
+  ASSERT_EQ(link(victim.c_str(), (dir + "/hard").c_str()), 0);
+
+  for (const char* name : {"to-file", "dangling", "into-nothing", "hard"}) {
+    const std::string path = dir + "/" + name;
+    write_file_atomic(path, std::string("own ") + name + "\n", -1, LinkAtPath::Replace);
+    EXPECT_FALSE(is_symlink(path)) << name;
+    EXPECT_EQ(read_file(path), std::string("own ") + name + "\n");
+  }
+  EXPECT_EQ(read_file(victim), "must stay\n");
+  EXPECT_EQ(status_of(victim).st_nlink, 1u);
+  EXPECT_FALSE(file_exists(nowhere));
+  EXPECT_FALSE(file_exists(home() + "/missing"));
+  EXPECT_EQ(entries(dir), (std::set<std::string>{"to-file", "dangling", "into-nothing", "hard"}));
+}
+
+TEST_F(AtomicFileTest, HardLinkedFileIsWrittenInPlaceForBothNames) {
+  const std::string repo = home() + "/dotfiles/bashrc";
+  write_file(repo, "old text that is longer than the new one\n");
+  ASSERT_EQ(chmod(repo.c_str(), 0640), 0);
+  const std::string rc = home() + "/.bashrc";
+  ASSERT_EQ(link(repo.c_str(), rc.c_str()), 0);
+  const ino_t inode = status_of(rc).st_ino;
+
+  write_file_atomic(rc, "new\n");
+  EXPECT_EQ(read_file(rc), "new\n");
+  EXPECT_EQ(read_file(repo), "new\n");
+  EXPECT_EQ(status_of(rc).st_ino, inode);
+  EXPECT_EQ(status_of(repo).st_nlink, 2u);
+  EXPECT_EQ(mode_of(repo), 0640u);
+
+  // Through a symbolic link to one of the names, and from the other name.
+  std::filesystem::create_symlink(rc, home() + "/rc-link");
+  write_file_atomic(home() + "/rc-link", "via the link\n");
+  EXPECT_EQ(read_file(repo), "via the link\n");
+  write_file_atomic(repo, "from the repository\n");
+  EXPECT_EQ(read_file(rc), "from the repository\n");
+  EXPECT_EQ(status_of(rc).st_ino, inode);
+  EXPECT_EQ(entries(home() + "/dotfiles"), std::set<std::string>{"bashrc"});
+}
+
+TEST_F(AtomicFileTest, OwnerAndGroupOfAReplacedFileAreKept) {
+  const std::string path = home() + "/cfg/fennick.ini";
+  write_file(path, "old\n");
+  ASSERT_EQ(chmod(path.c_str(), 0604), 0);
+  if (geteuid() == 0) {
+    // Root tuning another user's home: the rewritten file stays theirs.
+    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+    write_file_atomic(path, "new\n");
+    EXPECT_EQ(status_of(path).st_uid, 65534u);
+    EXPECT_EQ(status_of(path).st_gid, 65534u);
+  } else {
+    // Anyone else cannot give files away and stays the owner.
+    write_file_atomic(path, "new\n");
+    EXPECT_EQ(status_of(path).st_uid, geteuid());
+  }
+  EXPECT_EQ(mode_of(path), 0604u);
+  EXPECT_EQ(read_file(path), "new\n");
+}
+
+TEST_F(AtomicFileTest, WriteThatFailsMidwayKeepsTheOldFileAndSaysWhy) {
+  const std::string path = home() + "/cfg/fennick.ini";
+  write_file(path, "old\n");
+  // A file size limit stops the write the way a full disk would.
+  rlimit previous;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+  rlimit small = previous;
+  small.rlim_cur = 1024;
+  void (*previous_handler)(int) = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const std::string error = write_error(path, std::string(4096, 'x'));
+  setrlimit(RLIMIT_FSIZE, &previous);
+  signal(SIGXFSZ, previous_handler);
+
+  EXPECT_EQ(error, "cannot write " + path + ": File too large");
+  EXPECT_EQ(read_file(path), "old\n");
+  EXPECT_EQ(entries(home() + "/cfg"), std::set<std::string>{"fennick.ini"});
+}
+
 TEST_F(AtomicFileTest, SymbolicLinkAtTheTargetIsKeptAndItsFileReplaced) {
   const std::string real = home() + "/dotfiles/fennick.ini";
   write_file(real, "old\n");
@@ -148,16 +287,27 @@ TEST_F(AtomicFileTest, ChainOfLinksEndsAtTheFileThatIsReplaced) {
   EXPECT_EQ(entries(home() + "/two"), (std::set<std::string>{"final.ini", "link"}));
 }
 
-TEST_F(AtomicFileTest, DanglingLinkGetsItsFileCreated) {
+TEST_F(AtomicFileTest, DanglingLinkGetsItsFileCreatedButNoFolder) {
   std::filesystem::create_directories(home() + "/cfg");
-  // The target's folder does not exist either; it is created like any missing parent.
+  std::filesystem::create_directories(home() + "/there");
   const std::string link = home() + "/cfg/fennick.ini";
-  std::filesystem::create_symlink("../not/yet/fennick.ini", link);
+  std::filesystem::create_symlink("../there/fennick.ini", link);
 
   write_file_atomic(link, "created\n");
   EXPECT_TRUE(is_symlink(link));
-  EXPECT_EQ(read_file(home() + "/not/yet/fennick.ini"), "created\n");
+  EXPECT_EQ(read_file(home() + "/there/fennick.ini"), "created\n");
   EXPECT_EQ(read_file(link), "created\n");
+
+  // A link into folders that do not exist makes none of them, whether relative or absolute.
+  for (const std::string& into : {std::string("../not/yet/fennick.ini"), home() + "/gone/x.ini"}) {
+    const std::string dangling = home() + "/cfg/dangling.ini";
+    std::filesystem::remove(dangling);
+    std::filesystem::create_symlink(into, dangling);
+    EXPECT_EQ(write_error(dangling, "text"),
+              "cannot write " + dangling + ": No such file or directory");
+    EXPECT_EQ(entries(home()), (std::set<std::string>{"cfg", "there"})) << into;
+    EXPECT_EQ(entries(home() + "/cfg"), (std::set<std::string>{"dangling.ini", "fennick.ini"}));
+  }
 }
 
 TEST_F(AtomicFileTest, LinkLoopIsAWriteFailureNamingThePath) {
@@ -167,7 +317,7 @@ TEST_F(AtomicFileTest, LinkLoopIsAWriteFailureNamingThePath) {
   std::filesystem::create_symlink("b", a);
   std::filesystem::create_symlink("a", b);
 
-  EXPECT_EQ(write_error(a, "text"), "cannot write " + a);
+  EXPECT_EQ(write_error(a, "text"), "cannot write " + a + ": Too many levels of symbolic links");
   EXPECT_TRUE(is_symlink(a));
   EXPECT_TRUE(is_symlink(b));
   EXPECT_EQ(entries(home() + "/cfg"), (std::set<std::string>{"a", "b"}));
@@ -233,7 +383,7 @@ TEST_F(AtomicFileTest, TargetThatIsADirectoryCannotBeWrittenAndLeavesNoTemporary
   std::filesystem::create_directories(path);
   write_file(path + "/inside", "kept\n");
 
-  EXPECT_EQ(write_error(path, "body {}\n"), "cannot write " + path);
+  EXPECT_EQ(write_error(path, "body {}\n"), "cannot write " + path + ": Is a directory");
   EXPECT_FALSE(file_exists(temporary_name(path)));
   EXPECT_EQ(entries(home() + "/cfg"), std::set<std::string>{"fennick.css"});
   EXPECT_EQ(read_file(path + "/inside"), "kept\n");
@@ -241,26 +391,24 @@ TEST_F(AtomicFileTest, TargetThatIsADirectoryCannotBeWrittenAndLeavesNoTemporary
   // Reached through a link, the message names the path that was asked for.
   const std::string link = home() + "/cfg/link.css";
   std::filesystem::create_symlink(path, link);
-  EXPECT_EQ(write_error(link, "body {}\n"), "cannot write " + link);
+  EXPECT_EQ(write_error(link, "body {}\n"), "cannot write " + link + ": Is a directory");
   EXPECT_EQ(entries(home() + "/cfg"), (std::set<std::string>{"fennick.css", "link.css"}));
 }
 
-TEST_F(AtomicFileTest, FolderThatCannotExistGivesUnableToCreateWithTheReason) {
+TEST_F(AtomicFileTest, FolderThatCannotExistGivesTheReason) {
   // A regular file where a folder should be stops every user, root included.
   write_file(home() + "/blocker", "a file, not a folder\n");
   const std::string path = home() + "/blocker/cfg/fennick.ini";
-  EXPECT_EQ(write_error(path, "text"),
-            "Unable to create file \"" + temporary_name(path) + "\": Not a directory");
+  EXPECT_EQ(write_error(path, "text"), "cannot write " + path + ": Not a directory");
   EXPECT_EQ(read_file(home() + "/blocker"), "a file, not a folder\n");
   EXPECT_EQ(entries(home()), (std::set<std::string>{"blocker"}));
 }
 
-TEST_F(AtomicFileTest, DirectoryAtTheTemporaryNameGivesUnableToCreate) {
+TEST_F(AtomicFileTest, DirectoryAtTheTemporaryNameGivesFileExists) {
   const std::string path = home() + "/cfg/fennick.ini";
   std::filesystem::create_directories(temporary_name(path));
   write_file(path, "old\n");
-  EXPECT_EQ(write_error(path, "new\n"),
-            "Unable to create file \"" + temporary_name(path) + "\": File exists");
+  EXPECT_EQ(write_error(path, "new\n"), "cannot write " + path + ": File exists");
   EXPECT_EQ(read_file(path), "old\n");
 }
 
@@ -270,8 +418,7 @@ TEST_F(AtomicFileTest, ReadOnlyFolderGivesPermissionDenied) {
   const std::string path = dir + "/fennick.ini";
   write_file(path, "old\n");
   ASSERT_EQ(chmod(dir.c_str(), 0500), 0);
-  EXPECT_EQ(write_error(path, "new\n"),
-            "Unable to create file \"" + temporary_name(path) + "\": Permission denied");
+  EXPECT_EQ(write_error(path, "new\n"), "cannot write " + path + ": Permission denied");
   chmod(dir.c_str(), 0700);
   EXPECT_EQ(read_file(path), "old\n");
   EXPECT_EQ(entries(dir), std::set<std::string>{"fennick.ini"});
