@@ -1,5 +1,6 @@
 #include "fonts/powerline_font.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -54,6 +55,16 @@ bool download(const FontFile& file, const std::string& base, bool check_digest) 
   const std::string partial = destination + ".part";
   print_out(std::string("  ") + file.name + " ... ");
   std::fflush(stdout);
+  // curl writes through whatever it finds at that name: the partial file is made fresh first,
+  // so that a link planted there is removed and never followed.
+  unlink(partial.c_str());
+  const int fresh =
+      open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fresh < 0) {
+    print_out("FAILED (cannot save)\n");
+    return false;
+  }
+  close(fresh);
   CommandResult fetched = run_command(
       "curl", {"-fL", "--silent", "--show-error", "--max-time", "120", "-o", partial, address});
   if (!fetched.ok) {
@@ -80,9 +91,7 @@ bool download(const FontFile& file, const std::string& base, bool check_digest) 
 }  // namespace
 
 std::string font_dir() {
-  std::string data = env_text("XDG_DATA_HOME");
-  if (data.empty()) data = home_dir() + "/.local/share";
-  return data + "/fonts/fennick";
+  return data_dir() + "/fonts/fennick";
 }
 
 std::string font_source_base() {

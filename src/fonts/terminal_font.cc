@@ -64,7 +64,8 @@ void use_terminal_font(std::string family, int size) {
     fail("cannot read the font of the default terminal profile (gsettings), nothing changed.");
   }
   if (!path_exists(font_backup_path())) {
-    write_file_atomic(font_backup_path(), schema + "\n" + old_font + "\n" + old_flag + "\n");
+    write_file_atomic(font_backup_path(), schema + "\n" + old_font + "\n" + old_flag + "\n", -1,
+                      LinkAtPath::Replace);
   }
   gsettings_set(schema, "use-system-font", "false");
   const std::string font = family + " " + std::to_string(size);

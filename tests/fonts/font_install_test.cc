@@ -88,6 +88,27 @@ TEST_F(FontInstallTest, DownloadsFromTheChosenSourceAndFindsTheFamily) {
   EXPECT_EQ(split_lines(check.out).at(0), "powerline-capable font installed: MesloLGS NF");
 }
 
+// Links planted at the names of the partial files are replaced, never written through.
+TEST_F(FontInstallTest, LinksAtThePartialFilesAreNotFollowed) {
+  serve({});
+  const std::string victim = home() + "/victim.txt";
+  write_file(victim, "must stay\n");
+  const std::string nowhere = home() + "/created-by-mistake.txt";
+  make_dir(target());
+  ASSERT_EQ(symlink(victim.c_str(), (saved(font_names()[0]) + ".part").c_str()), 0);
+  ASSERT_EQ(symlink(nowhere.c_str(), (saved(font_names()[1]) + ".part").c_str()), 0);
+
+  RunResult run = run_fennick({"font", "install", "--yes"});
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(read_file(victim), "must stay\n");
+  EXPECT_FALSE(file_exists(nowhere));
+  for (const std::string& name : font_names()) {
+    EXPECT_TRUE(read_file(saved(name)) == original(name)) << name;
+    EXPECT_FALSE(is_symlink(saved(name))) << name;
+    EXPECT_FALSE(file_exists(saved(name) + ".part")) << name;
+  }
+}
+
 TEST_F(FontInstallTest, AFontAlreadyThereIsEnoughWithoutAsking) {
   serve({});
   install_font_by_hand();

@@ -55,6 +55,9 @@ TEST_F(PowerlineFontLocationsTest, FontDirFollowsTheDataFolder) {
   EXPECT_EQ(font_dir(), "/home/u/.local/share/fonts/fennick");
   unsetenv("XDG_DATA_HOME");
   EXPECT_EQ(font_dir(), "/home/u/.local/share/fonts/fennick");
+  // A relative data folder is ignored.
+  setenv("XDG_DATA_HOME", "data/x", 1);
+  EXPECT_EQ(font_dir(), "/home/u/.local/share/fonts/fennick");
   EXPECT_FALSE(file_exists(home() + "/.local/share/fonts"));
 }
 

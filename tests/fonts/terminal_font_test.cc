@@ -92,6 +92,20 @@ TEST_F(TerminalFontTest, UseThenRestoreBringsTheOldFontBack) {
   EXPECT_EQ(profile_state(), "'Ubuntu Mono 13'\ntrue\n");
 }
 
+// The backup is the program's own file: a link planted at its name is replaced by it.
+TEST_F(TerminalFontTest, ALinkPlantedAtTheBackupIsReplacedNotFollowed) {
+  install_font_by_hand();
+  make_dir(config());
+  make_dir(home() + "/elsewhere");
+  const std::string outside = home() + "/elsewhere/written-through-the-link";
+  ASSERT_EQ(symlink(outside.c_str(), backup().c_str()), 0);
+  RunResult used = run_fennick({"font", "use"});
+  EXPECT_EQ(used.status, 0) << used.err;
+  EXPECT_FALSE(file_exists(outside));
+  EXPECT_FALSE(is_symlink(backup()));
+  EXPECT_EQ(read_file(backup()), profile() + "\n'Ubuntu Mono 13'\ntrue\n");
+}
+
 TEST_F(TerminalFontTest, RestoreWithoutBackupChangesNothing) {
   gsettings_set(profile(), "font", "'Fixed 8'");
   RunResult run = run_fennick({"font", "restore"});
