@@ -3,6 +3,10 @@
 
 #include "cli/command_line.h"
 
+// saving.cc: writes the three files (the caller holds the settings lock) and tells on standard
+// error what the rewrite of the settings file dropped, and where the old file is.
+void save_and_apply();
+
 // gui_commands.cc
 int cmd_gui(const CommandLine& line);
 

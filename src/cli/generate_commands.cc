@@ -7,7 +7,7 @@
 #include "settings/locations.h"
 
 int cmd_apply(const CommandLine&) {
-  apply_settings();
+  save_and_apply();
   print_out("wrote " + stylesheet_path() + " and " + prompt_script_path() + "\n");
   return 0;
 }

@@ -38,7 +38,7 @@ int cmd_action_remove(const CommandLine&) {
 }
 
 int cmd_prompt_install(const CommandLine&) {
-  apply_settings();
+  save_and_apply();
   update_shell_hooks(false);
   return 0;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/dispatcher.h"
+#include "settings/ascii_text.h"
 #include "settings/console.h"
 
 int main(int argc, char** argv) {
@@ -15,10 +16,11 @@ int main(int argc, char** argv) {
     status = run_command_line(argc, argv);
   } catch (const std::exception& error) {
     std::fflush(stdout);
-    // One line: a message that already ends its line gets no second line end.
-    std::string message = "fennick: " + std::string(error.what());
-    if (message.back() != '\n') message += '\n';
-    print_err(message);
+    // One line: a message that already ends its line gets no second line end, and control
+    // characters from the user's names and values inside it are shown escaped.
+    std::string_view what = error.what();
+    if (!what.empty() && what.back() == '\n') what.remove_suffix(1);
+    print_err("fennick: " + printable(what) + "\n");
     return 1;
   }
   // Output that could not be written (a full disk, a closed pipe) is a failed run, not a success.

@@ -13,7 +13,7 @@ int cmd_palette(const CommandLine& line) {
     print_err(std::string("palettes: ") + kPaletteNames + "\n");
     return 2;
   }
-  apply_settings();
+  save_and_apply();
   print_out("palette applied\n");
   return 0;
 }

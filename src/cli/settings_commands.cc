@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 #include "cli/usage.h"
 #include "generate/apply.h"
+#include "settings/ascii_text.h"
 #include "settings/catalogue.h"
 #include "settings/console.h"
 #include "settings/settings_file.h"
@@ -21,7 +22,7 @@ int cmd_get(const CommandLine& line) {
   }
   int index = resolve_setting_name(name);
   if (index < 0) {
-    print_err("fennick: unknown or ambiguous setting \"" + name + "\"\n");
+    print_err("fennick: unknown or ambiguous setting \"" + printable(name) + "\"\n");
     return 1;
   }
   print_out(stored_value(index) + "\n");
@@ -41,7 +42,7 @@ int cmd_set(const CommandLine& line) {
     all_stored = set_setting(line.args[i], line.args[i + 1]) && all_stored;
   }
   if (!all_stored) return 1;
-  apply_settings();
+  save_and_apply();
   print_out("saved and applied\n");
   return 0;
 }
@@ -51,16 +52,19 @@ int cmd_reset(const CommandLine& line) {
   // reason to reset everything.
   const std::string name = line.operand(1);
   if (line.args.size() < 3) {
+    // Everything goes back to its default: the old file is kept first, as an import keeps it.
+    back_up_settings_file();
+    forget_dropped_lines();
     reset_all_to_defaults();
   } else {
     int index = resolve_setting_name(name);
     if (index < 0) {
-      print_err("fennick: unknown setting \"" + name + "\"\n");
+      print_err("fennick: unknown setting \"" + printable(name) + "\"\n");
       return 1;
     }
     store_value(index, std::string(setting_at(index).default_value));
   }
-  apply_settings();
+  save_and_apply();
   print_out("reset and applied\n");
   return 0;
 }

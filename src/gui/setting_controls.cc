@@ -6,6 +6,7 @@
 #include "generate/prompt_pieces.h"
 #include "gui/control_text.h"
 #include "gui/previews.h"
+#include "gui/settings_sync.h"
 #include "gui/settings_window.h"
 #include "gui/window_state.h"
 #include "settings/catalogue.h"
@@ -239,8 +240,9 @@ void schedule_apply() {
 gboolean on_apply_timer(gpointer) {
   window.save_pending = false;
   try {
-    apply_settings();
-    show_status("Saved and applied \xE2\x80\x94 " + settings_path());
+    const std::string notice = dropped_lines_notice(save_window_settings());
+    show_status("Saved and applied \xE2\x80\x94 " + settings_path() +
+                (notice.empty() ? "" : " (" + notice + ")"));
   } catch (const std::runtime_error& error) {
     show_status(std::string("Could not save: ") + error.what());
   }

@@ -6,6 +6,7 @@
 #include "gui/preview_markup.h"
 #include "gui/previews.h"
 #include "gui/setting_controls.h"
+#include "gui/settings_sync.h"
 #include "gui/window_actions.h"
 #include "gui/window_state.h"
 #include "settings/catalogue.h"
@@ -254,13 +255,14 @@ bool open_settings_window() {
   build_main_window("Fennick");
   refresh_font_status();
   refresh_all_controls();
+  follow_settings_file();
   return true;
 }
 
 void finish_settings_window() {
   if (window.save_pending) {
     window.save_pending = false;
-    apply_settings();
+    save_window_settings();
   }
 }
 

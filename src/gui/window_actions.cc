@@ -6,6 +6,7 @@
 #include "generate/apply.h"
 #include "gui/previews.h"
 #include "gui/setting_controls.h"
+#include "gui/settings_sync.h"
 #include "gui/settings_window.h"
 #include "gui/window_state.h"
 #include "integrate/context_action.h"
@@ -132,6 +133,7 @@ void on_import_clicked(GtkWidget*, gpointer) {
   if (path.empty()) return;
   guarded([&] {
     if (import_settings(path)) {
+      note_settings_synced();
       refresh_all_controls();
       show_status("Imported " + path + " (previous settings: fennick.ini.bak)");
     } else {

@@ -6,5 +6,3 @@
 void export_settings(const std::string& path);
 // True when the settings were replaced and applied; prints its own messages.
 bool import_settings(const std::string& path);
-// Copies an existing settings file to its ".bak" name, as import and the window's reset do.
-void back_up_settings_file();

@@ -29,3 +29,29 @@ inline std::string_view trimmed_view(std::string_view text) {
 inline std::string trimmed(std::string_view text) {
   return std::string(trimmed_view(text));
 }
+
+// The text with its control characters (codes below 32, and 127) written as escapes, "\n",
+// "\r", "\t" or "\xNN", for showing a value or a name from the user in a message or a list:
+// a terminal never receives them raw. Other bytes, UTF-8 included, stay as they are.
+inline std::string printable(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte >= 32 && byte != 127) {
+      out += c;
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else {
+      const char* digits = "0123456789abcdef";
+      out += "\\x";
+      out += digits[byte >> 4];
+      out += digits[byte & 15];
+    }
+  }
+  return out;
+}

@@ -1,5 +1,7 @@
 #include "settings/settings_file.h"
 
+#include <sys/stat.h>
+
 #include <stdexcept>
 #include <vector>
 
@@ -8,12 +10,14 @@
 #include "settings/catalogue.h"
 #include "settings/file_reader.h"
 #include "settings/locations.h"
+#include "settings/settings_lock.h"
 #include "settings/value_access.h"
 
 namespace {
 
 std::vector<std::string> store;
 bool migration_pending = false;
+int32_t dropped_lines = 0;
 
 const char kHeader[] =
     "# fennick settings \xE2\x80\x94 edit with \"fennick --gui\" or \"fennick set\"; "
@@ -27,22 +31,28 @@ const char* const kOldPaneKeys[][3] = {
     {"key_right", "<Primary><Shift>F6", "F6"},
 };
 
-// One line of the file; true when it was understood (or is blank, a comment or a header).
-bool read_line(std::string_view line, std::string& section) {
+enum class LineKind { Understood, Value, Comment, NotUnderstood };
+
+// One line of the file: what it was, and its value stored when it set one.
+LineKind read_line(std::string_view line, std::string& section) {
   line = trimmed_view(line);
-  if (line.empty() || line.front() == '#' || line.front() == ';') return true;
+  if (line.empty()) return LineKind::Understood;
+  if (line.front() == '#' || line.front() == ';') {
+    const std::string_view own_header(kHeader, sizeof kHeader - 2);  // without its line feed
+    return line == own_header ? LineKind::Understood : LineKind::Comment;
+  }
   if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
     section.assign(line.substr(1, line.size() - 2));
-    return true;
+    return LineKind::Understood;
   }
   const size_t equals = line.find('=');
-  if (equals == std::string_view::npos) return false;
+  if (equals == std::string_view::npos) return LineKind::NotUnderstood;
   int index = find_setting(section, trimmed(line.substr(0, equals)));
-  if (index < 0) return false;
+  if (index < 0) return LineKind::NotUnderstood;
   std::string value = unescape_value(trimmed(line.substr(equals + 1)));
-  if (!normalize_value(index, value)) return false;
+  if (!normalize_value(index, value)) return LineKind::NotUnderstood;
   store[static_cast<size_t>(index)] = std::move(value);
-  return true;
+  return LineKind::Value;
 }
 
 }  // namespace
@@ -61,8 +71,8 @@ void reset_all_to_defaults() {
     store[static_cast<size_t>(i)] = setting_at(i).default_value;
 }
 
-int32_t read_settings_text(const std::string& text) {
-  int32_t not_understood = 0;
+ReadResult read_settings_lines(const std::string& text) {
+  ReadResult result{0, true};
   std::string section;
   const char* data = text.data();
   const char* end = data + text.size();
@@ -70,24 +80,39 @@ int32_t read_settings_text(const std::string& text) {
     const char* line_end = data;
     while (line_end < end && *line_end != '\n' && *line_end != '\r')
       ++line_end;
-    if (!read_line(std::string_view(data, static_cast<size_t>(line_end - data)), section)) {
-      ++not_understood;
+    switch (read_line(std::string_view(data, static_cast<size_t>(line_end - data)), section)) {
+      case LineKind::Understood:
+        break;
+      case LineKind::Value:
+        ++result.values_read;
+        break;
+      case LineKind::Comment:
+        ++result.comments;
+        break;
+      case LineKind::NotUnderstood:
+        ++result.not_understood;
+        break;
     }
     data = line_end;
     if (data < end) data += (*data == '\r' && data + 1 < end && data[1] == '\n') ? 2 : 1;
   }
-  return not_understood;
+  return result;
+}
+
+int32_t read_settings_text(const std::string& text) {
+  return read_settings_lines(text).not_understood;
 }
 
 ReadResult read_settings_file(const std::string& path) {
   std::string text;
   if (!read_whole_file(path, text)) return ReadResult{0, false};
-  return ReadResult{read_settings_text(text), true};
+  return read_settings_lines(text);
 }
 
 void load_settings() {
   reset_all_to_defaults();
-  bool existed = read_settings_file(settings_path()).existed;
+  const ReadResult read = read_settings_file(settings_path());
+  dropped_lines = read.not_understood + read.comments;
   bool changed = false;
   for (const auto& pane_key : kOldPaneKeys) {
     int index = find_setting("panes", pane_key[0]);
@@ -96,11 +121,49 @@ void load_settings() {
       changed = true;
     }
   }
-  migration_pending = changed && existed;
+  migration_pending = changed && read.existed;
+}
+
+int32_t lines_a_rewrite_drops() {
+  return dropped_lines;
+}
+
+void forget_dropped_lines() {
+  dropped_lines = 0;
+}
+
+std::string back_up_settings_file() {
+  std::string bytes;
+  if (!read_whole_file(settings_path(), bytes)) return "";
+  const std::string backup = settings_path() + ".bak";
+  struct stat info;
+  const int mode = stat(settings_path().c_str(), &info) == 0 ? info.st_mode & 07777 : -1;
+  write_file_atomic(backup, bytes, mode, LinkAtPath::Replace);
+  return backup;
+}
+
+std::vector<std::string> settings_file_values() {
+  std::vector<std::string> current = store;
+  reset_all_to_defaults();
+  ReadResult read;
+  try {
+    read = read_settings_file(settings_path());
+  } catch (...) {
+    store.swap(current);
+    throw;
+  }
+  dropped_lines = read.not_understood + read.comments;
+  store.swap(current);
+  return current;
 }
 
 void save_if_migrated() {
   if (!migration_pending) return;
+  // Read again under the lock, so that the rewrite cannot undo a change made meanwhile. A file
+  // with lines the rewrite would drop is left for the next change, which keeps a copy first.
+  SettingsLock lock;
+  load_settings();
+  if (!migration_pending || dropped_lines > 0) return;
   migration_pending = false;
   try {
     write_file_atomic(settings_path(), settings_text());

@@ -3,10 +3,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct ReadResult {
   int32_t not_understood;  // lines skipped because they were not understood
   bool existed;
+  int32_t values_read = 0;  // lines that set a value
+  int32_t comments = 0;     // comment lines other than the file's own first line
 };
 
 // Current value of catalogue row index, always in the normal form of its kind.
@@ -17,7 +20,23 @@ void reset_all_to_defaults();
 ReadResult read_settings_file(const std::string& path);
 // Reads the same lines from text already in memory; the store is changed the same way.
 int32_t read_settings_text(const std::string& text);
+// The same, with every count of ReadResult.
+ReadResult read_settings_lines(const std::string& text);
+// Defaults, then the settings file over them; notes what a rewrite would drop.
 void load_settings();
+
+// Lines of the settings file as last read (by load_settings or settings_file_values) that a
+// rewrite leaves out: comments, and lines not understood. forget_dropped_lines is called once
+// they are kept elsewhere or written over.
+int32_t lines_a_rewrite_drops();
+void forget_dropped_lines();
+// Copies the settings file, when there is one, to fennick.ini.bak (a link there is replaced,
+// never followed); returns the path of the copy, or "" when there was no file.
+std::string back_up_settings_file();
+
+// The values the settings file holds now (defaults where it says nothing), in catalogue order;
+// the store itself is left as it is.
+std::vector<std::string> settings_file_values();
 void save_if_migrated();
 std::string settings_text();
 

@@ -31,11 +31,11 @@ void print_settings_list(const std::string& page) {
     out += "  ";
     append_padded(out, setting_name(i), 28);
     out += " = ";
-    append_padded(out, value, 22);
+    append_padded(out, printable(value), 22);
     out += ' ';
     if (value != row.default_value) {
       out += "(default: ";
-      out += row.default_value;
+      out += printable(row.default_value);
       out += ')';
     }
     out += '\n';

@@ -175,16 +175,16 @@ bool set_setting(const std::string& name, const std::string& value) {
   int index = resolve_setting_name(name);
   std::string message;
   if (index == -2) {
-    message = "fennick: \"" + name + "\" is ambiguous; write section.key\n";
+    message = "fennick: \"" + printable(name) + "\" is ambiguous; write section.key\n";
   } else if (index < 0) {
-    message = "fennick: unknown setting \"" + name + "\"  (try: fennick list)\n";
+    message = "fennick: unknown setting \"" + printable(name) + "\"  (try: fennick list)\n";
   } else {
     std::string normal = value;
     if (normalize_value(index, normal)) {
       store_value(index, normal);
       return true;
     }
-    message = "fennick: bad value \"" + value + "\" for " + setting_name(index) +
+    message = "fennick: bad value \"" + printable(value) + "\" for " + setting_name(index) +
               value_hint(index) + "\n";
   }
   print_err(message);

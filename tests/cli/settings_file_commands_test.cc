@@ -227,3 +227,66 @@ TEST_F(SettingsFileCommandsTest, FailedMigrationIsIgnoredAndTriedAgain) {
 }
 
 }  // namespace
+
+// A rewrite of a settings file with lines it does not keep (the user's comments, misspelt keys,
+// bad values, binary junk) first keeps the old file as fennick.ini.bak and says so once; readers
+// write nothing, and a file the program wrote itself needs no copy.
+TEST_F(SettingsFileCommandsTest, ARewriteOverHandEditsKeepsTheOldFileOnce) {
+  const std::string hand_made =
+      "# my colours\n[pathbar]\nspacing=3\nspacnig=4\nborder_width=many\n\x01\x02\xff\n";
+  make_dir(config());
+  write_file(settings_file(), hand_made);
+  for (const char* reader : {"get", "list", "css", "prompt", "status"}) {
+    run_fennick({reader, std::string(reader) == "get" ? "spacing" : ""});
+    EXPECT_FALSE(file_exists(settings_file() + ".bak")) << reader;
+  }
+  const RunResult first = run_fennick({"set", "terminal.symbol", ">"});
+  EXPECT_EQ(first.status, 0);
+  EXPECT_EQ(first.err, "fennick: 4 line(s) of " + settings_file() +
+                           " were comments or not understood and are not in the rewritten file; "
+                           "the old file is kept in " +
+                           settings_file() + ".bak\n");
+  EXPECT_EQ(read_file(settings_file() + ".bak"), hand_made);
+  EXPECT_EQ(get("pathbar.spacing"), "3");
+  const RunResult second = run_fennick({"set", "terminal.symbol", "$"});
+  EXPECT_EQ(second.err, "");
+  EXPECT_EQ(read_file(settings_file() + ".bak"), hand_made);
+}
+
+// Only a reset of everything keeps the old file, as an import does; a link planted at the
+// backup's name is replaced, never written through.
+TEST_F(SettingsFileCommandsTest, AFullResetKeepsTheOldFile) {
+  ASSERT_EQ(run_fennick({"set", "pathbar.spacing", "5"}).status, 0);
+  const std::string before = read_file(settings_file());
+  ASSERT_EQ(run_fennick({"reset", "pathbar.spacing"}).status, 0);
+  EXPECT_FALSE(file_exists(settings_file() + ".bak"));
+  ASSERT_EQ(run_fennick({"set", "pathbar.spacing", "5"}).status, 0);
+  write_file(home() + "/elsewhere", "not to be touched\n");
+  ASSERT_EQ(symlink((home() + "/elsewhere").c_str(), (settings_file() + ".bak").c_str()), 0);
+  const RunResult reset = run_fennick({"reset"});
+  EXPECT_EQ(reset.status, 0) << reset.err;
+  EXPECT_EQ(reset.err, "");
+  EXPECT_FALSE(is_symlink(settings_file() + ".bak"));
+  EXPECT_EQ(read_file(settings_file() + ".bak"), before);
+  EXPECT_EQ(read_file(home() + "/elsewhere"), "not to be touched\n");
+  EXPECT_EQ(get("pathbar.spacing"), "0");
+}
+
+// Control characters of a value or a name reach the terminal escaped, in list and in messages.
+TEST_F(SettingsFileCommandsTest, ControlCharactersAreShownEscaped) {
+  ASSERT_EQ(run_fennick({"set", "terminal.symbol", "a\x1b[31mb\tc"}).status, 0);
+  const std::string list = run_fennick({"list", "terminal"}).out;
+  EXPECT_NE(list.find("a\\x1b[31mb\\tc"), std::string::npos) << list;
+  EXPECT_EQ(list.find('\x1b'), std::string::npos);
+  EXPECT_EQ(get("terminal.symbol"), "a\x1b[31mb\tc");  // get gives the value itself
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"get", "x\x1b]0;t\x07"},
+                                               {"set", "x\x1b]0;t\x07", "1"},
+                                               {"set", "pathbar.spacing", "\x1b[2J"},
+                                               {"x\x1b[2J"},
+                                               {"import", home() + "/\x1b[2J"}}) {
+    const RunResult run = run_fennick(args);
+    EXPECT_NE(run.status, 0);
+    EXPECT_EQ(run.err.find('\x1b'), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("\\x1b"), std::string::npos) << run.err;
+  }
+}

@@ -1,0 +1,82 @@
+// The window and other writers of the settings file: its save merges what changed on disk
+// meanwhile (a real fennick process writes it), its own changes win only where it made them,
+// and while it waits for nothing a change on disk shows in the controls by itself.
+#include "gui/settings_window.h"
+#include "gui/window_test_support.h"
+#include "settings/locations.h"
+
+namespace {
+
+int spin_value(const std::string& name) {
+  return gtk.gtk_spin_button_get_value_as_int(as<GtkSpinButton>(control_of(name)));
+}
+
+std::string entry_text(const std::string& name) {
+  return gtk.gtk_entry_get_text(as<GtkEntry>(control_of(name)));
+}
+
+std::string value_on_disk(const std::string& name) {
+  std::string value = run_fennick({"get", name}).out;
+  if (!value.empty()) value.pop_back();
+  return value;
+}
+
+}  // namespace
+
+TEST_F(WindowTest, ASaveKeepsWhatACommandChangedMeanwhile) {
+  int lost = 0;
+  for (int round = 1; round <= 12; ++round) {
+    // The window changes one setting; before its save, a command changes another.
+    gtk.gtk_spin_button_set_value(as<GtkSpinButton>(control_of("pathbar.border_width")),
+                                  round % 2 + 2);
+    ASSERT_TRUE(window.save_pending);
+    const std::string symbol = "s" + std::to_string(round);
+    ASSERT_EQ(run_fennick({"set", "terminal.symbol", symbol}).status, 0);
+    ASSERT_TRUE(run_main_loop_until([] { return !window.save_pending; }, 3000));
+    if (value_on_disk("pathbar.border_width") != std::to_string(round % 2 + 2)) ++lost;
+    if (value_on_disk("terminal.symbol") != symbol) ++lost;
+    // The control shows what the command set.
+    EXPECT_EQ(entry_text("terminal.symbol"), symbol);
+    // The generated files follow the merged settings.
+    EXPECT_EQ(read_file(stylesheet_path()), run_fennick({"css"}).out);
+    EXPECT_EQ(read_file(prompt_script_path()), run_fennick({"prompt"}).out);
+  }
+  EXPECT_EQ(lost, 0);
+}
+
+TEST_F(WindowTest, TheWindowsOwnChangeWinsOverTheSameSettingOnDisk) {
+  gtk.gtk_spin_button_set_value(as<GtkSpinButton>(control_of("pathbar.spacing")), 4);
+  ASSERT_EQ(run_fennick({"set", "pathbar.spacing", "9", "pathbar.border_radius", "6"}).status, 0);
+  ASSERT_TRUE(run_main_loop_until([] { return !window.save_pending; }, 3000));
+  EXPECT_EQ(value_on_disk("pathbar.spacing"), "4");
+  EXPECT_EQ(value_on_disk("pathbar.border_radius"), "6");
+  EXPECT_EQ(spin_value("pathbar.spacing"), 4);
+  EXPECT_EQ(spin_value("pathbar.border_radius"), 6);
+}
+
+TEST_F(WindowTest, AChangeOnDiskShowsWhileTheWindowIsIdle) {
+  ASSERT_EQ(run_fennick({"set", "pathbar.spacing", "7", "terminal.symbol", ">>"}).status, 0);
+  const FileStamp written = stamp_of(settings_path());
+  const long long start = now_ms();
+  ASSERT_TRUE(run_main_loop_until([] { return spin_value("pathbar.spacing") == 7; }, 3000));
+  EXPECT_LT(now_ms() - start, 1600);
+  EXPECT_EQ(entry_text("terminal.symbol"), ">>");
+  // Following the file is no change of the window's: nothing is saved.
+  EXPECT_FALSE(window.save_pending);
+  run_main_loop_for(500);
+  EXPECT_TRUE(stamp_of(settings_path()) == written);
+}
+
+TEST_F(WindowTest, ASaveOverHandEditsKeepsTheOldFileAndSaysSo) {
+  write_file(settings_path(), "# my notes\n[pathbar]\nspacing=3\nspacnig=4\n");
+  ASSERT_TRUE(run_main_loop_until([] { return spin_value("pathbar.spacing") == 3; }, 3000));
+  gtk.gtk_spin_button_set_value(as<GtkSpinButton>(control_of("pathbar.border_width")), 2);
+  ASSERT_TRUE(run_main_loop_until([] { return !window.save_pending; }, 3000));
+  EXPECT_EQ(read_file(settings_path() + ".bak"), "# my notes\n[pathbar]\nspacing=3\nspacnig=4\n");
+  EXPECT_EQ(status_text(), "Saved and applied \xE2\x80\x94 " + settings_path() + " (2 line(s) of " +
+                               settings_path() +
+                               " were comments or not understood and are not in the rewritten "
+                               "file; the old file is kept in " +
+                               settings_path() + ".bak)");
+  EXPECT_EQ(value_on_disk("pathbar.spacing"), "3");
+}
