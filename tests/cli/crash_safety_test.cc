@@ -208,7 +208,7 @@ TEST_F(CrashSafetyTest, KilledSetLeavesTheWholeOldOrTheWholeNewFile) {
     EXPECT_TRUE(std::regex_match(name, allowed)) << name;
   EXPECT_TRUE(file_exists(ini_path));
 
-  // The program reads the settings file, not a left-over, and saves over the left-overs.
+  // The program reads the settings file, not a left-over.
   const std::string symbol = current == &first ? "A" : "B";
   EXPECT_EQ(run_fennick({"get", "terminal.symbol"}).out, symbol + "\n");
   const Variant& last = current == &first ? second : first;
@@ -218,6 +218,8 @@ TEST_F(CrashSafetyTest, KilledSetLeavesTheWholeOldOrTheWholeNewFile) {
   EXPECT_EQ(read_file(ini_path), last.ini);
   EXPECT_EQ(read_file(css_path), last.css);
   EXPECT_EQ(read_file(prompt_path), last.prompt);
+  // Every killed run has ended, so that save also took away the temporaries they left.
+  EXPECT_EQ(folder_entries(config()), generated_files());
 }
 
 }  // namespace
