@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs every test: installs the test tools when they are missing, builds the program and the
-# tests, runs them with CTest, then runs the settings-reader fuzzer for a bounded time.
+# tests, runs them with CTest (as root, the tests that need an ordinary user once more as the
+# user nobody), then runs the settings-reader fuzzer for a bounded time.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/need-packages.sh" g++ cmake ninja-build pkg-config libgtk-3-dev libgtest-dev zsh shellcheck git procps \
@@ -10,6 +11,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cmake -S "$root" -B "$root/build" -G Ninja -DFENNICK_TESTS=ON >/dev/null
 cmake --build "$root/build"
 (cd "$root/build" && ctest --output-on-failure -j "$(nproc)")
+# As root, the tests that need an ordinary user run once more as one.
+if [ "$(id -u)" = 0 ]; then "$root/scripts/unprivileged-tests.sh" "$root/build"; fi
 
 CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DFENNICK_FUZZ=ON >/dev/null
 cmake --build "$root/build-fuzz" --target settings_reader_fuzz
