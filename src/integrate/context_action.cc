@@ -31,7 +31,7 @@ std::string action_text(const std::string& executable_path) {
          "Name=Fennick\xE2\x80\xA6\n"
          "Comment=Tune the path bar, prompt, panes and sidebar\n"
          "Exec=" +
-         key_file_escaped(shell_word(executable_path)) +
+         key_file_escaped(shell_word(single_line_path(executable_path))) +
          " gui\n"
          "Icon-Name=preferences-system\n"
          "Selection=none\n"
@@ -40,8 +40,9 @@ std::string action_text(const std::string& executable_path) {
 }
 
 void install_action() {
+  const std::string text = action_text(own_executable_path());
   make_directories(actions_dir());
-  write_owned_file(action_file_path(), action_text(own_executable_path()));
+  write_owned_file(action_file_path(), text);
   print_out("added the \"Fennick\xE2\x80\xA6\" right-click entry (" + action_file_path() + ")\n");
 }
 

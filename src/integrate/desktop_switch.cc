@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "integrate/context_action.h"
+#include "integrate/file_backup.h"
 #include "integrate/shell_quote.h"
 #include "integrate/text_file.h"
 #include "settings/atomic_file.h"
@@ -13,8 +14,6 @@
 const char kSystemDesktopEntry[] = "/usr/share/applications/nemo.desktop";
 
 namespace {
-
-const char kBackupSuffix[] = ".fennick-bak";
 
 // The executable as an argument of a desktop entry's Exec key: quoted by the entry rules when it
 // holds anything but plain characters ("%" is written "%%"), then escaped as a key value.
@@ -29,6 +28,13 @@ std::string desktop_exec_argument(const std::string& path) {
 }
 
 }  // namespace
+
+std::string single_line_path(const std::string& path) {
+  if (path.find_first_of("\n\r") != std::string::npos) {
+    fail("cannot use " + path + ": it contains a line break");
+  }
+  return path;
+}
 
 std::string tuned_nemo_path() {
   return prefix_dir() + "/bin/nemo";
@@ -51,7 +57,7 @@ std::string file_manager_service_path() {
 }
 
 std::string tuned_desktop_text(const std::string& system_entry) {
-  const std::string exec = "Exec=" + desktop_exec_argument(tuned_nemo_path());
+  const std::string exec = "Exec=" + desktop_exec_argument(single_line_path(tuned_nemo_path()));
   std::string text;
   size_t start = 0;
   while (start < system_entry.size()) {
@@ -74,7 +80,7 @@ std::string dbus_service_text(const std::string& bus_name) {
   return "# managed by fennick (fennick disable removes this file)\n"
          "[D-BUS Service]\n"
          "Name=" +
-         bus_name + "\nExec=" + key_file_escaped(shell_word(tuned_nemo_path())) +
+         bus_name + "\nExec=" + key_file_escaped(shell_word(single_line_path(tuned_nemo_path()))) +
          " --gapplication-service\n";
 }
 
@@ -84,10 +90,7 @@ bool is_ours(const std::string& text) {
 }
 
 void write_owned_file(const std::string& path, const std::string& text) {
-  if (path_exists(path) && !is_ours(read_text_file(path))) {
-    const std::string backup = path + kBackupSuffix;
-    if (!path_exists(backup)) copy_file(path, backup);
-  }
+  if (path_exists(path) && !is_ours(read_text_file(path))) back_up_before_change(path);
   write_file_atomic(path, text);
 }
 
@@ -106,7 +109,7 @@ void enable_tuned_nemo() {
 }
 
 void enable_tuned_nemo_from(const std::string& system_entry_path) {
-  const std::string tuned = tuned_nemo_path();
+  const std::string tuned = single_line_path(tuned_nemo_path());
   if (!path_exists(tuned)) {
     fail("the tuned Nemo is not installed (" + tuned + " missing). Run fennick-install.sh first.");
   }

@@ -5,6 +5,11 @@
 
 extern const char kSystemDesktopEntry[];
 
+// The path, checked for a place in a value of a desktop-format file: fails with "cannot use " +
+// path + ": it contains a line break" when it holds a line feed or a carriage return, which
+// would end the value and start a line of its own.
+std::string single_line_path(const std::string& path);
+
 std::string tuned_nemo_path();
 std::string applications_dir();
 std::string dbus_services_dir();
@@ -19,8 +24,9 @@ std::string dbus_service_text(const std::string& bus_name);
 
 // True when the text carries one of the program's ownership markers.
 bool is_ours(const std::string& text);
-// Writes a file the program owns. A file already there that is not ours is first kept once as
-// path + ".fennick-bak" (an existing backup is never overwritten).
+// Writes a file the program owns. A file already there that is not ours is first kept beside it
+// by back_up_before_change (path + ".fennick-bak", or ".fennick-bak.N" when an earlier backup
+// holds other bytes; a backup is never overwritten).
 void write_owned_file(const std::string& path, const std::string& text);
 // Deletes the file when it is ours; says what it did.
 void remove_if_ours(const std::string& path);

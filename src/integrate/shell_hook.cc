@@ -1,9 +1,11 @@
 #include "integrate/shell_hook.h"
 
+#include "integrate/file_backup.h"
 #include "integrate/shell_quote.h"
 #include "integrate/text_file.h"
 #include "settings/atomic_file.h"
 #include "settings/console.h"
+#include "settings/file_reader.h"
 #include "settings/locations.h"
 
 const char kHookStartMarker[] = "# >>> fennick >>>";
@@ -12,7 +14,32 @@ const char kHookEndMarker[] = "# <<< fennick <<<";
 namespace {
 
 const char* const kRcFiles[] = {".bashrc", ".zshrc"};
-const char kBackupSuffix[] = ".fennick-bak";
+
+// The bytes [begin, end) of the text that are its hook block.
+struct BlockSpan {
+  size_t begin;
+  size_t end;
+};
+
+bool find_hook_block(const std::string& text, BlockSpan& span) {
+  // The block ends at the first end marker that follows a start marker, and begins at the start
+  // marker nearest before it: a stray start marker higher up (a block the user cut short) is the
+  // user's text and is kept, as is a stray end marker before the block.
+  const size_t first_start = text.find(kHookStartMarker);
+  if (first_start == std::string::npos) return false;
+  const size_t end_marker = text.find(kHookEndMarker, first_start);
+  if (end_marker == std::string::npos) return false;
+  span.begin = text.rfind(kHookStartMarker, end_marker);
+  span.end = end_marker + sizeof kHookEndMarker - 1;
+  if (span.end == text.size()) {
+    if (span.begin > 0 && text[span.begin - 1] == '\n') --span.begin;
+  } else if (text.compare(span.end, 2, "\r\n") == 0) {
+    span.end += 2;
+  } else if (text[span.end] == '\n' || text[span.end] == '\r') {
+    ++span.end;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -23,42 +50,31 @@ std::string hook_block() {
 }
 
 std::string strip_hook_block(const std::string& text) {
-  // The block ends at the first end marker that follows a start marker, and begins at the start
-  // marker nearest before it: a stray start marker higher up (a block the user cut short) is the
-  // user's text and is kept, as is a stray end marker before the block.
-  const size_t first_start = text.find(kHookStartMarker);
-  if (first_start == std::string::npos) return text;
-  const size_t end = text.find(kHookEndMarker, first_start);
-  if (end == std::string::npos) return text;
-  const size_t start = text.rfind(kHookStartMarker, end);
-  std::string result = text.substr(0, start) + text.substr(end + sizeof kHookEndMarker - 1);
-  while (result.size() >= 2 && result[result.size() - 1] == '\n' &&
-         result[result.size() - 2] == '\n') {
-    result.pop_back();
-  }
-  return result;
+  BlockSpan span;
+  if (!find_hook_block(text, span)) return text;
+  return text.substr(0, span.begin) + text.substr(span.end);
 }
 
 std::string add_hook_block(const std::string& text) {
-  std::string result = strip_hook_block(text);
-  if (!result.empty() && result.back() != '\n') result += '\n';
-  return result + hook_block();
+  const std::string result = strip_hook_block(text);
+  const std::string block = hook_block();
+  if (result.empty() || result.back() == '\n') return result + block;
+  return result + "\n" + block.substr(0, block.size() - 1);
 }
 
 void update_shell_hooks(bool remove) {
   for (const char* name : kRcFiles) {
     const std::string path = home_dir() + "/" + name;
-    const bool exists = path_exists(path);
     // A missing ~/.bashrc is created, but zsh users are not made out of bash users.
-    if (!exists && !remove && std::string(name) == ".zshrc") continue;
-    const std::string old_text = read_text_file(path);
+    if (!remove && std::string(name) == ".zshrc" && !path_exists(path)) continue;
+    std::string old_text;
+    read_whole_file(path, old_text);
     const std::string new_text = remove ? strip_hook_block(old_text) : add_hook_block(old_text);
     if (new_text == old_text) {
       print_out("unchanged: " + path + "\n");
       continue;
     }
-    const std::string backup = path + kBackupSuffix;
-    if (exists && !path_exists(backup)) copy_file(path, backup);
+    back_up_before_change(path);
     write_file_atomic(path, new_text);
     print_out((remove ? "removed block from " : "added block to ") + path + "\n");
   }

@@ -134,7 +134,7 @@ TEST_F(ContextActionTest, RemoveLeavesFilesWithoutTheMarker) {
   EXPECT_FALSE(file_exists(action_file()));
 }
 
-TEST_F(ContextActionTest, InstallOverAHandMadeFileKeepsItOnce) {
+TEST_F(ContextActionTest, InstallOverAHandMadeFileKeepsEachOneOnce) {
   const std::string hand_made = "[Nemo Action]\nName=Mine\nExec=mine %F\n";
   write_file(action_file(), hand_made);
   chmod(action_file().c_str(), 0640);
@@ -146,14 +146,22 @@ TEST_F(ContextActionTest, InstallOverAHandMadeFileKeepsItOnce) {
   write_file(action_file(), "[Nemo Action]\n# managed by fennick\nold\n");
   EXPECT_EQ(captured(install_action).out, added_line(action_file()));
   EXPECT_EQ(read_file(action_file() + ".fennick-bak"), hand_made);
+  // Another hand-made file later is kept under the next name; the first backup stays.
   write_file(action_file(), "another hand-made one\n");
   captured(install_action);
   EXPECT_EQ(read_file(action_file() + ".fennick-bak"), hand_made);
-  EXPECT_EQ(folder_entries(actions()),
-            (std::set<std::string>{"fennick.nemo_action", "fennick.nemo_action.fennick-bak"}));
+  EXPECT_EQ(read_file(action_file() + ".fennick-bak.1"), "another hand-made one\n");
+  // The first one once more: it is kept already.
+  write_file(action_file(), hand_made);
+  captured(install_action);
+  const std::set<std::string> backups = {"fennick.nemo_action.fennick-bak",
+                                         "fennick.nemo_action.fennick-bak.1"};
+  std::set<std::string> all = backups;
+  all.insert("fennick.nemo_action");
+  EXPECT_EQ(folder_entries(actions()), all);
   // remove takes only our file.
   EXPECT_EQ(captured(remove_action).out, "removed " + action_file() + "\n");
-  EXPECT_EQ(folder_entries(actions()), std::set<std::string>{"fennick.nemo_action.fennick-bak"});
+  EXPECT_EQ(folder_entries(actions()), backups);
 }
 
 TEST_F(ContextActionTest, InstallFailsWhenTheFolderCannotBeMade) {

@@ -360,7 +360,7 @@ TEST_F(DesktopSwitchTest, OwnershipMarkers) {
   EXPECT_FALSE(is_ours("X-Fennic"));
 }
 
-TEST_F(DesktopSwitchTest, ForeignFilesAreBackedUpOnceBeforeTheyAreReplaced) {
+TEST_F(DesktopSwitchTest, ForeignFilesAreBackedUpBeforeTheyAreReplaced) {
   const std::string path = home() + "/files/entry";
   // A new file: written, no backup.
   EXPECT_EQ(captured([&] { write_owned_file(path, "X-Fennick=true\n"); }).out, "");
@@ -381,15 +381,17 @@ TEST_F(DesktopSwitchTest, ForeignFilesAreBackedUpOnceBeforeTheyAreReplaced) {
   EXPECT_EQ(mode_of(path + ".fennick-bak"), 0600u);
   EXPECT_EQ(mode_of(path), 0600u);
 
-  // Another foreign file later: the first backup stays.
+  // Another foreign file later: kept under the next name, the first backup stays.
   write_file(path, "a later hand-made file\n");
   write_owned_file(path, "X-Fennick=true\nfourth\n");
   EXPECT_EQ(read_file(path), "X-Fennick=true\nfourth\n");
   EXPECT_EQ(read_file(path + ".fennick-bak"), foreign);
-  std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(home() + "/files"))
-    names.insert(entry.path().filename().string());
-  EXPECT_EQ(names, (std::set<std::string>{"entry", "entry.fennick-bak"}));
+  EXPECT_EQ(read_file(path + ".fennick-bak.1"), "a later hand-made file\n");
+  // A foreign file that is kept already is not kept twice.
+  write_file(path, foreign);
+  write_owned_file(path, "X-Fennick=true\nfifth\n");
+  EXPECT_EQ(folder_entries(home() + "/files"),
+            (std::set<std::string>{"entry", "entry.fennick-bak", "entry.fennick-bak.1"}));
 }
 
 TEST_F(DesktopSwitchTest, ForeignFileBehindALinkIsBackedUpAndReplacedThroughTheLink) {

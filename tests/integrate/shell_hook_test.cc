@@ -1,5 +1,5 @@
 // The hook block in ~/.bashrc and ~/.zshrc: its text, taking it out of and putting it into a
-// text, and updating the two files with their one-time backups.
+// text byte for byte, and updating the two files with their backups.
 #include "integrate/shell_hook.h"
 
 #include <sys/stat.h>
@@ -26,22 +26,10 @@ std::string block_for(const std::string& script) {
   return kStart + "\n[ -r \"" + script + "\" ] && . \"" + script + "\"\n" + kEnd + "\n";
 }
 
-bool ends_with(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() &&
-         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 // True when the text holds a start marker with an end marker somewhere after it: a block.
 bool has_block(const std::string& text) {
   const size_t start = text.find(kStart);
   return start != std::string::npos && text.find(kEnd, start) != std::string::npos;
-}
-
-// The text without its trailing line feeds, ended by exactly one.
-std::string one_final_line_feed(std::string text) {
-  while (!text.empty() && text.back() == '\n')
-    text.pop_back();
-  return text + "\n";
 }
 
 // The lines of raw file bytes (ended by LF, CR LF or CR) joined with one LF after each.
@@ -65,6 +53,8 @@ class ShellHookTest : public TempHomeTest {
   std::string zshrc() const { return home() + "/.zshrc"; }
   std::string script() const { return config() + "/prompt.sh"; }
   std::string block() const { return block_for(script()); }
+  // The block as it goes below a last line without a line end: its own last line has none.
+  std::string open_block() const { return block().substr(0, block().size() - 1); }
 
   // Runs update_shell_hooks and returns what it printed; an error fails the test.
   static std::string hooks(bool remove) {
@@ -185,35 +175,46 @@ TEST_F(ShellHookTest, StripLeavesTextsWithoutABlockUnchanged) {
   }
 }
 
-TEST_F(ShellHookTest, StripTakesOutTheBlockAndCollapsesTheLineFeedsAtTheEnd) {
+TEST_F(ShellHookTest, StripTakesOutExactlyTheBlock) {
   const std::string b = block();
+  const std::string open = open_block();
   const struct {
     std::string text;
     std::string stripped;
   } cases[] = {
       {"a\n" + b, "a\n"},
-      // A blank line before a block at the end goes with it: exactly one LF ends the text.
-      {"a\n\n" + b, "a\n"},
-      {"a\n\n\n\n" + b, "a\n"},
-      {"a\n" + b + "\n\n", "a\n"},
-      // A block with text after it leaves the LF that ended its end marker as an empty line;
-      // blank lines inside the text stay, only the end is collapsed.
-      {"a\n" + b + "b\n", "a\n\nb\n"},
-      {"a\n" + b + "\n\nb\n", "a\n\n\n\nb\n"},
-      {"a\n\n" + b + "b\n\n\n", "a\n\n\nb\n"},
-      {"a\n" + b + "b", "a\n\nb"},
-      // The block alone leaves that LF alone.
-      {b, "\n"},
-      {"\n\n" + b, "\n"},
-      // A block whose end marker has no LF.
-      {"a\n" + kStart + "\nline\n" + kEnd, "a\n"},
+      // Blank lines before or after the block are the user's and stay.
+      {"a\n\n" + b, "a\n\n"},
+      {"a\n\n\n\n" + b, "a\n\n\n\n"},
+      {"a\n" + b + "\n\n", "a\n\n\n"},
+      // The line end after the end marker belongs to the block.
+      {"a\n" + b + "b\n", "a\nb\n"},
+      {"a\n" + b + "\n\nb\n", "a\n\n\nb\n"},
+      {"a\n" + b + "b", "a\nb"},
+      {b, ""},
+      {"\n\n" + b, "\n\n"},
+      // A block at the very end without a line end of its own was put below a last line without
+      // one: the line feed before it goes with it.
+      {"a\n" + open, "a"},
+      {"a\r\n" + open, "a\r"},
+      {"a\n" + kStart + "\nline\n" + kEnd, "a"},
+      {open, ""},
+      {"\n" + open, ""},
+      {"x " + kStart + "\n" + kEnd, "x "},
+      // CR LF and CR line ends after the end marker go with it.
+      {"a\r\n" + kStart + "\r\nline\r\n" + kEnd + "\r\nb\r\n", "a\r\nb\r\n"},
+      {"a\r" + kStart + "\rline\r" + kEnd + "\rb\r", "a\rb\r"},
+      {"a\n" + kStart + "\n" + kEnd + "\r\r\n", "a\n\r\n"},
       // Any lines between the markers go, whatever they say.
-      {"a\n" + kStart + "\nsomething else\n\nmore\n" + kEnd + "\nb\n", "a\n\nb\n"},
+      {"a\n" + kStart + "\nsomething else\n\nmore\n" + kEnd + "\nb\n", "a\nb\n"},
       // The markers are plain substrings anywhere in a line.
       {"x " + kStart + " y\nline\nz " + kEnd + " w\nrest\n", "x  w\nrest\n"},
-      {"code; " + kStart + kEnd + "\n", "code; \n"},
+      {"code; " + kStart + kEnd + "\n", "code; "},
       // Only the first block goes; a second one further down stays.
-      {"a\n" + b + "b\n" + b, "a\n\nb\n" + b},
+      {"a\n" + b + "b\n" + b, "a\nb\n" + b},
+      // Other bytes around the block are left alone.
+      {std::string("\0nul\r", 5) + "\n" + b + std::string("\xFF\0", 2),
+       std::string("\0nul\r\n\xFF\0", 8)},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(strip_hook_block(c.text), c.stripped) << testing::PrintToString(c.text);
@@ -226,38 +227,41 @@ TEST_F(ShellHookTest, StripPairsTheMarkersOfTheBlockItself) {
   const std::string b = block();
   const std::string cut_short = "a\n" + kStart + "\nmy own line\n";
   EXPECT_EQ(strip_hook_block(cut_short + b), cut_short);
-  EXPECT_EQ(strip_hook_block(cut_short + "\n\n" + b + "after\n"), cut_short + "\n\n\nafter\n");
+  EXPECT_EQ(strip_hook_block(cut_short + "\n\n" + b + "after\n"), cut_short + "\n\nafter\n");
   const std::string two_starts = kStart + "\n" + kStart + " inline\nmine\n";
   EXPECT_EQ(strip_hook_block(two_starts + b), two_starts);
 
   const std::string stray_end = "x\n" + kEnd + "\ny\n";
   EXPECT_EQ(strip_hook_block(stray_end + b), stray_end);
-  EXPECT_EQ(strip_hook_block(stray_end + "\n" + b + "z\n"), stray_end + "\n\nz\n");
+  EXPECT_EQ(strip_hook_block(stray_end + "\n" + b + "z\n"), stray_end + "\nz\n");
   const std::string end_then_start = kEnd + "\n" + kStart + "\nmine\n";
   EXPECT_EQ(strip_hook_block(end_then_start + b), end_then_start);
 
   // With one well-formed block and nothing stray, the first start and first end are the block.
-  EXPECT_EQ(strip_hook_block("top\n" + b + "bottom\n"), "top\n\nbottom\n");
+  EXPECT_EQ(strip_hook_block("top\n" + b + "bottom\n"), "top\nbottom\n");
 }
 
 TEST_F(ShellHookTest, AddPutsTheBlockAtTheEnd) {
   const std::string b = block();
+  const std::string open = open_block();
   EXPECT_EQ(add_hook_block(""), b);
-  EXPECT_EQ(add_hook_block("a"), "a\n" + b);
   EXPECT_EQ(add_hook_block("a\n"), "a\n" + b);
-  // A blank line before the block is kept by the first add and goes with the next one.
+  // Below a last line without a line end the block starts with a line feed and the file keeps
+  // its missing final line end; added again, nothing changes.
+  EXPECT_EQ(add_hook_block("a"), "a\n" + open);
+  EXPECT_EQ(add_hook_block("a\n" + open), "a\n" + open);
+  EXPECT_EQ(add_hook_block("a\r"), "a\r\n" + open);
+  EXPECT_EQ(add_hook_block("a\r\n"), "a\r\n" + b);
+  // Blank lines before the block stay.
   EXPECT_EQ(add_hook_block("a\n\n"), "a\n\n" + b);
-  EXPECT_EQ(add_hook_block(add_hook_block("a\n\n")), "a\n" + b);
-  EXPECT_EQ(add_hook_block(add_hook_block(add_hook_block("a\n\n"))), "a\n" + b);
+  EXPECT_EQ(add_hook_block(add_hook_block("a\n\n")), "a\n\n" + b);
   // A block in the middle moves to the end; an already final block stays as it is.
-  EXPECT_EQ(add_hook_block("a\n" + b + "b\n"), "a\n\nb\n" + b);
+  EXPECT_EQ(add_hook_block("a\n" + b + "b\n"), "a\nb\n" + b);
+  EXPECT_EQ(add_hook_block("a\n" + b + "b"), "a\nb\n" + open);
   EXPECT_EQ(add_hook_block("a\n" + b), "a\n" + b);
+  EXPECT_EQ(add_hook_block(b), b);
   // A block with another path is replaced.
   EXPECT_EQ(add_hook_block("a\n" + block_for("/old/prompt.sh")), "a\n" + b);
-  // The empty text: the removed block leaves one LF, so a second add puts the block below an
-  // empty line, and from then on nothing changes.
-  EXPECT_EQ(add_hook_block(b), "\n" + b);
-  EXPECT_EQ(add_hook_block("\n" + b), "\n" + b);
   // Stray markers: the cut-short block stays, and a second add changes nothing.
   const std::string cut_short = "a\n" + kStart + "\nmine\n";
   EXPECT_EQ(add_hook_block(cut_short), cut_short + b);
@@ -271,17 +275,13 @@ TEST_F(ShellHookTest, AddOnAFreshHomeCreatesOnlyTheBashrc) {
   EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n");
   EXPECT_EQ(read_file(bashrc()), block());
   EXPECT_EQ(entries(home()), std::set<std::string>{".bashrc"});
-
-  // Stripping the block leaves the LF that ended it, so the second add still changes the file
-  // (and keeps the first state as the backup); the third finds nothing to change.
-  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n");
-  EXPECT_EQ(read_file(bashrc()), "\n" + block());
-  EXPECT_EQ(read_file(bashrc() + ".fennick-bak"), block());
   EXPECT_EQ(hooks(false), "unchanged: " + bashrc() + "\n");
 
-  // Remove visits both files, missing or not, and creates neither.
+  // Remove visits both files, missing or not, and creates neither; the bashrc is kept as it was
+  // before the change.
   EXPECT_EQ(hooks(true), "removed block from " + bashrc() + "\nunchanged: " + zshrc() + "\n");
-  EXPECT_EQ(read_file(bashrc()), "\n");
+  EXPECT_EQ(read_file(bashrc()), "");
+  EXPECT_EQ(read_file(bashrc() + ".fennick-bak"), block());
   EXPECT_FALSE(file_exists(zshrc()));
 }
 
@@ -290,7 +290,8 @@ TEST_F(ShellHookTest, RemoveOnAFreshHomeCreatesNothing) {
   EXPECT_TRUE(entries(home()).empty());
 }
 
-TEST_F(ShellHookTest, BothFilesAreUpdatedAndBackedUpOnce) {
+// Every state the files had before a change is kept once, under the next free backup name.
+TEST_F(ShellHookTest, BothFilesAreUpdatedAndEveryStateIsBackedUpOnce) {
   const std::string bash_text = "export A=1\nalias ll='ls -l'\n";
   const std::string zsh_text = "setopt autocd\n";
   write_file(bashrc(), bash_text);
@@ -306,20 +307,32 @@ TEST_F(ShellHookTest, BothFilesAreUpdatedAndBackedUpOnce) {
   EXPECT_EQ(hooks(false), "unchanged: " + bashrc() + "\nunchanged: " + zshrc() + "\n");
   EXPECT_EQ(inode_of(bashrc()), bash_inode);
 
-  // A new configuration folder gives a new block; the backups keep the first state.
+  // A new configuration folder gives a new block; the state before it is kept next.
+  const std::string first_block = block();
   setenv("FENNICK_DIR", (home() + "/elsewhere").c_str(), 1);
   EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\nadded block to " + zshrc() + "\n");
   EXPECT_EQ(read_file(bashrc()), bash_text + block_for(home() + "/elsewhere/prompt.sh"));
   EXPECT_EQ(read_file(bashrc() + ".fennick-bak"), bash_text);
+  EXPECT_EQ(read_file(bashrc() + ".fennick-bak.1"), bash_text + first_block);
 
   EXPECT_EQ(hooks(true),
             "removed block from " + bashrc() + "\nremoved block from " + zshrc() + "\n");
   EXPECT_EQ(read_file(bashrc()), bash_text);
   EXPECT_EQ(read_file(zshrc()), zsh_text);
+  EXPECT_EQ(read_file(bashrc() + ".fennick-bak.2"),
+            bash_text + block_for(home() + "/elsewhere/prompt.sh"));
   EXPECT_EQ(hooks(true), "unchanged: " + bashrc() + "\nunchanged: " + zshrc() + "\n");
+
+  // Back and forth between states already kept: no further backups.
+  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\nadded block to " + zshrc() + "\n");
+  EXPECT_EQ(hooks(true),
+            "removed block from " + bashrc() + "\nremoved block from " + zshrc() + "\n");
   EXPECT_EQ(read_file(bashrc() + ".fennick-bak"), bash_text);
-  EXPECT_EQ(entries(home()), (std::set<std::string>{".bashrc", ".zshrc", ".bashrc.fennick-bak",
-                                                    ".zshrc.fennick-bak"}));
+  EXPECT_EQ(
+      entries(home()),
+      (std::set<std::string>{".bashrc", ".zshrc", ".bashrc.fennick-bak", ".bashrc.fennick-bak.1",
+                             ".bashrc.fennick-bak.2", ".zshrc.fennick-bak", ".zshrc.fennick-bak.1",
+                             ".zshrc.fennick-bak.2"}));
 }
 
 TEST_F(ShellHookTest, AnExistingBackupIsNeverOverwritten) {
@@ -327,16 +340,22 @@ TEST_F(ShellHookTest, AnExistingBackupIsNeverOverwritten) {
   write_file(bashrc() + ".fennick-bak", "an older backup\n");
   EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n");
   EXPECT_EQ(read_file(bashrc() + ".fennick-bak"), "an older backup\n");
+  EXPECT_EQ(read_file(bashrc() + ".fennick-bak.1"), "current\n");
+  // A hand-made file written after the backups is kept too.
+  write_file(bashrc(), "edited by hand\n");
+  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n");
+  EXPECT_EQ(read_file(bashrc() + ".fennick-bak.2"), "edited by hand\n");
   EXPECT_EQ(hooks(true), "removed block from " + bashrc() + "\nunchanged: " + zshrc() + "\n");
+  EXPECT_EQ(read_file(bashrc()), "edited by hand\n");
   EXPECT_EQ(read_file(bashrc() + ".fennick-bak"), "an older backup\n");
+  EXPECT_EQ(read_file(bashrc() + ".fennick-bak.1"), "current\n");
+  EXPECT_EQ(read_file(bashrc() + ".fennick-bak.3"), "edited by hand\n" + block());
 }
 
-TEST_F(ShellHookTest, BlankLineBeforeTheBlockTakesTwoAdds) {
+TEST_F(ShellHookTest, BlankLinesBeforeTheBlockStay) {
   write_file(bashrc(), "text\n\n");
   EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n");
   EXPECT_EQ(read_file(bashrc()), "text\n\n" + block());
-  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n");
-  EXPECT_EQ(read_file(bashrc()), "text\n" + block());
   EXPECT_EQ(hooks(false), "unchanged: " + bashrc() + "\n");
   EXPECT_EQ(read_file(bashrc() + ".fennick-bak"), "text\n\n");
 }
@@ -344,13 +363,13 @@ TEST_F(ShellHookTest, BlankLineBeforeTheBlockTakesTwoAdds) {
 TEST_F(ShellHookTest, BlockInTheMiddleMovesToTheEnd) {
   write_file(bashrc(), "top\n" + block() + "bottom\n");
   EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n");
-  EXPECT_EQ(read_file(bashrc()), "top\n\nbottom\n" + block());
+  EXPECT_EQ(read_file(bashrc()), "top\nbottom\n" + block());
 }
 
-TEST_F(ShellHookTest, RemoveLeavesExactlyOneFinalLineFeed) {
-  write_file(bashrc(), "text\n\n" + block());
+TEST_F(ShellHookTest, RemoveLeavesTheBytesAroundTheBlock) {
+  write_file(bashrc(), "text\n\n" + block() + "\n");
   EXPECT_EQ(hooks(true), "removed block from " + bashrc() + "\nunchanged: " + zshrc() + "\n");
-  EXPECT_EQ(read_file(bashrc()), "text\n");
+  EXPECT_EQ(read_file(bashrc()), "text\n\n\n");
   EXPECT_FALSE(file_exists(zshrc()));
 
   // The end marker before the start marker is no block: nothing to remove.
@@ -360,30 +379,40 @@ TEST_F(ShellHookTest, RemoveLeavesExactlyOneFinalLineFeed) {
   EXPECT_EQ(read_file(zshrc()), reversed);
 }
 
-TEST_F(ShellHookTest, OtherLineEndsCountAsUnchangedUntilSomethingChanges) {
-  // The block already ends the file; only the line ends differ: the bytes stay as they are.
-  std::string crlf_text = "first\r\nsecond\r\n" + block();
-  size_t at = 0;
-  while ((at = crlf_text.find('\n', at)) != std::string::npos) {
-    if (at == 0 || crlf_text[at - 1] != '\r') crlf_text.insert(at++, "\r");
-    ++at;
-  }
-  write_file(bashrc(), crlf_text);
-  const std::string no_final_lf = "first\n" + block().substr(0, block().size() - 1);
+TEST_F(ShellHookTest, OtherLineEndsStayAsTheyAre) {
+  // A file without a final line end gets the block below a line feed of its own and keeps
+  // its missing final line end: found again as it is, and taken out again with that line feed.
+  const std::string no_final_lf = "first\n" + open_block();
   write_file(zshrc(), no_final_lf);
-  EXPECT_EQ(hooks(false), "unchanged: " + bashrc() + "\nunchanged: " + zshrc() + "\n");
-  EXPECT_EQ(read_file(bashrc()), crlf_text);
+  // A block written with CR LF line ends (by an editor, say) is written anew with LF, the
+  // user's CR LF lines stay.
+  const std::string crlf_lines = "first\r\nsecond\r\n";
+  std::string crlf_block = block();
+  for (size_t at = 0; (at = crlf_block.find('\n', at)) != std::string::npos; at += 2)
+    crlf_block.insert(at, "\r");
+  write_file(bashrc(), crlf_lines + crlf_block);
+  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\nunchanged: " + zshrc() + "\n");
+  EXPECT_EQ(read_file(bashrc()), crlf_lines + block());
   EXPECT_EQ(read_file(zshrc()), no_final_lf);
-  EXPECT_FALSE(file_exists(bashrc() + ".fennick-bak"));
+  EXPECT_EQ(read_file(bashrc() + ".fennick-bak"), crlf_lines + crlf_block);
+  EXPECT_FALSE(file_exists(zshrc() + ".fennick-bak"));
 
-  // A change writes the whole file with LF line ends; the backup keeps the original bytes.
-  write_file(bashrc(), "first\r\nsecond\rthird");
+  const std::string mixed = "first\r\nsecond\rthird";
+  write_file(bashrc(), mixed);
   EXPECT_EQ(hooks(true), "unchanged: " + bashrc() + "\nremoved block from " + zshrc() + "\n");
+  EXPECT_EQ(read_file(zshrc()), "first");
   EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\nadded block to " + zshrc() + "\n");
-  EXPECT_EQ(read_file(bashrc()), "first\nsecond\nthird\n" + block());
-  EXPECT_EQ(read_file(bashrc() + ".fennick-bak"), "first\r\nsecond\rthird");
-  EXPECT_EQ(read_file(zshrc()), "first\n" + block());
+  EXPECT_EQ(read_file(bashrc()), mixed + "\n" + open_block());
+  EXPECT_EQ(read_file(zshrc()), no_final_lf);
+  EXPECT_EQ(hooks(true),
+            "removed block from " + bashrc() + "\nremoved block from " + zshrc() + "\n");
+  EXPECT_EQ(read_file(bashrc()), mixed);
+  EXPECT_EQ(read_file(zshrc()), "first");
+  // Each state before a change was kept once.
+  EXPECT_EQ(read_file(bashrc() + ".fennick-bak.1"), mixed);
   EXPECT_EQ(read_file(zshrc() + ".fennick-bak"), no_final_lf);
+  EXPECT_EQ(read_file(zshrc() + ".fennick-bak.1"), "first");
+  EXPECT_FALSE(file_exists(zshrc() + ".fennick-bak.2"));
 }
 
 TEST_F(ShellHookTest, StrayMarkersDoNotMultiplyTheBlock) {
@@ -511,14 +540,24 @@ TEST_F(ShellHookTest, AnUnreadableBashrcStopsBeforeAnyWrite) {
 
 TEST_F(ShellHookTest, AFailedBackupStopsBeforeTheRcFileIsWritten) {
   write_file(bashrc(), "bash\n");
-  write_file(home() + "/plain", "a file\n");
-  // The backup path leads through a regular file: the copy cannot be created.
-  std::filesystem::create_symlink("plain/backup", bashrc() + ".fennick-bak");
+  // Something in the way of the backup's temporary file: the backup cannot be created.
+  make_dir(bashrc() + ".fennick-bak.tmp" + std::to_string(getpid()) + "/occupied");
   std::string printed;
-  EXPECT_EQ(hooks_error(false, printed),
-            "cannot write " + bashrc() + ".fennick-bak: Not a directory");
+  EXPECT_EQ(hooks_error(false, printed), "cannot write " + bashrc() + ".fennick-bak: File exists");
   EXPECT_EQ(printed, "");
   EXPECT_EQ(read_file(bashrc()), "bash\n");
+}
+
+TEST_F(ShellHookTest, ALinkAtTheBackupNameIsLeftAlone) {
+  write_file(bashrc(), "bash\n");
+  write_file(home() + "/plain", "a file\n");
+  // A link at the first backup name, pointing through a regular file: neither followed nor
+  // replaced; the backup takes the next name.
+  std::filesystem::create_symlink("plain/backup", bashrc() + ".fennick-bak");
+  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n");
+  EXPECT_EQ(std::filesystem::read_symlink(bashrc() + ".fennick-bak"), "plain/backup");
+  EXPECT_EQ(read_file(bashrc() + ".fennick-bak.1"), "bash\n");
+  EXPECT_EQ(read_file(home() + "/plain"), "a file\n");
 }
 
 TEST_F(ShellHookTest, AFailedWriteLeavesTheRcFileAsItWas) {
@@ -536,9 +575,10 @@ TEST_F(ShellHookTest, AFailedWriteLeavesTheRcFileAsItWas) {
   EXPECT_FALSE(file_exists(zshrc() + ".fennick-bak"));
 }
 
-// Random rc texts: lines of code, comments, blanks and UTF-8 with LF, CR LF or CR line ends, no
-// final line end or a blank tail, and stray start or end markers (whole lines or inside a line),
-// but never a start marker with an end marker after it, since that pair is a block.
+// Random rc texts: lines of code, comments, blanks, UTF-8, NUL, lone CRs and other bytes with LF,
+// CR LF or CR line ends, no final line end or a blank tail, and stray start or end markers (whole
+// lines or inside a line), but never a start marker with an end marker after it, since that pair
+// is a block.
 class RcTextGenerator {
  public:
   explicit RcTextGenerator(unsigned seed) : random_(seed) {}
@@ -546,7 +586,7 @@ class RcTextGenerator {
   std::string next() {
     for (;;) {
       std::string text = candidate();
-      if (!has_block(text) && !has_block(rejoined(text))) return text;
+      if (!has_block(text)) return text;
     }
   }
 
@@ -559,7 +599,7 @@ class RcTextGenerator {
   }
 
   std::string candidate() {
-    static const char* const pieces[] = {
+    static const std::string pieces[] = {
         "export PATH=\"$HOME/bin:$PATH\"",
         "alias ll='ls -l'",
         "# a comment",
@@ -582,6 +622,11 @@ class RcTextGenerator {
         "\"",
         "$(date)",
         "[ -r \"/x/prompt.sh\" ] && . \"/x/prompt.sh\"",
+        std::string("\0", 1),
+        std::string("nul\0inside", 10),
+        "lone\rcr",
+        "\r",
+        "\xFF\xFE\x80",
     };
     if (below(30) == 0) return "";
     std::string text;
@@ -591,6 +636,11 @@ class RcTextGenerator {
       std::string line;
       for (size_t n = below(4); n > 0; --n)
         line += pieces[below(sizeof pieces / sizeof pieces[0])];
+      // Now and then a few bytes of any value.
+      if (below(8) == 0) {
+        for (size_t n = 1 + below(6); n > 0; --n)
+          line += static_cast<char>(below(256));
+      }
       if (below(6) == 0) {
         // A stray marker: end markers only before the first start marker.
         const bool start = start_seen || below(2) == 0;
@@ -618,11 +668,12 @@ class RcTextGenerator {
   std::mt19937 random_;
 };
 
-// For any text t without a block (raw bytes, or re-joined lines u as the files are read):
-//   strip(add(t)) is t with its trailing LFs replaced by exactly one LF (so "" gives "\n");
-//   add(t) ends with the block, as whole lines; nothing of a block is left after a strip;
-//   add(add(t)) == add(add(add(t))); and add(t) == add(add(t)) unless t is empty or ends in a
-//   blank line ("\n\n").
+// For any bytes t and u without a block (t as generated, or as re-joined lines):
+//   add(t) is t itself followed by the block on lines of its own (after a line feed of its own
+//   when t's last byte is none), and strip(add(t)) == t: add then remove gives t back;
+//   add(add(t)) == add(t);
+//   a block between t (ended by a line feed) and u is taken out leaving exactly t followed by u,
+//   and add moves it below them.
 TEST_F(ShellHookTest, PropertiesOfAddAndStripOnRandomTexts) {
   const std::string b = block();
   RcTextGenerator generator(20240611);
@@ -633,20 +684,20 @@ TEST_F(ShellHookTest, PropertiesOfAddAndStripOnRandomTexts) {
     for (const std::string& t : {raw, lines}) {
       SCOPED_TRACE(testing::PrintToString(t));
       ASSERT_EQ(strip_hook_block(t), t);
+      // The bytes with the block put below them.
+      const auto appended = [&](const std::string& text) {
+        return text.empty() || text.back() == '\n' ? text + b : text + "\n" + open_block();
+      };
       const std::string once = add_hook_block(t);
-      ASSERT_TRUE(ends_with(once, b));
-      ASSERT_TRUE(once.size() == b.size() || once[once.size() - b.size() - 1] == '\n');
-      const std::string stripped = strip_hook_block(once);
-      ASSERT_EQ(stripped, one_final_line_feed(t));
-      ASSERT_FALSE(has_block(stripped));
-      const std::string twice = add_hook_block(once);
-      ASSERT_EQ(add_hook_block(twice), twice);
-      if (!t.empty() && !ends_with(t, "\n\n")) {
-        ASSERT_EQ(twice, once);
-      }
-      if (t.empty()) {
-        ASSERT_EQ(twice, "\n" + b);
-      }
+      ASSERT_EQ(once, appended(t));
+      ASSERT_EQ(strip_hook_block(once), t);
+      ASSERT_EQ(add_hook_block(once), once);
+
+      const std::string after = generator.next();
+      const std::string before = t.empty() || t.back() == '\n' ? t : t + "\n";
+      SCOPED_TRACE(testing::PrintToString(after));
+      ASSERT_EQ(strip_hook_block(before + b + after), before + after);
+      ASSERT_EQ(add_hook_block(before + b + after), appended(before + after));
     }
     // The files are read as the re-joined lines of the model.
     // (A new file each time: rewriting one file in place can make the file system flush it.)
@@ -655,18 +706,18 @@ TEST_F(ShellHookTest, PropertiesOfAddAndStripOnRandomTexts) {
     ASSERT_EQ(read_text_file(copy), lines) << testing::PrintToString(raw);
     std::filesystem::remove(copy);
     // Every hundredth text goes through the rc file itself (each write is flushed to the disk):
-    // the file ends up holding the model's texts.
+    // the file ends up holding the model's bytes, and its old bytes again after the removal.
     if (i % 100 == 0) {
       SCOPED_TRACE(testing::PrintToString(raw));
       ++files_checked;
-      std::filesystem::remove(bashrc() + ".fennick-bak");
-      std::filesystem::remove(bashrc());
+      for (const std::string& name : entries(home()))
+        std::filesystem::remove(home() + "/" + name);
       write_file(bashrc(), raw);
       ASSERT_EQ(hooks(false), "added block to " + bashrc() + "\n");
-      ASSERT_EQ(read_file(bashrc()), add_hook_block(lines));
+      ASSERT_EQ(read_file(bashrc()), add_hook_block(raw));
       ASSERT_EQ(read_file(bashrc() + ".fennick-bak"), raw);
       ASSERT_EQ(hooks(true), "removed block from " + bashrc() + "\nunchanged: " + zshrc() + "\n");
-      ASSERT_EQ(read_file(bashrc()), one_final_line_feed(lines));
+      ASSERT_EQ(read_file(bashrc()), raw);
     }
   }
   EXPECT_EQ(files_checked, 30);
