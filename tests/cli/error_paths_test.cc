@@ -256,11 +256,11 @@ TEST_F(ErrorPathsTest, CarriageReturnLineEndsAreRead) {
 }
 
 TEST_F(ErrorPathsTest, HugeSettingsFileIsReadWhole) {
-  // About 20 MB: comments, repeated lines and lines that are not understood; the last line for a
-  // setting wins.
+  // Just under the 16 MiB that a settings file may hold: comments, repeated lines and lines that
+  // are not understood; the last line for a setting wins.
   std::string text = "[terminal]\n";
-  text.reserve(21 * 1024 * 1024);
-  for (int i = 0; text.size() < 20 * 1024 * 1024; ++i) {
+  text.reserve(16 * 1024 * 1024);
+  for (int i = 0; text.size() < 16 * 1024 * 1024 - 200; ++i) {
     text += "# comment " + std::to_string(i) + "\n";
     text += "symbol=" + std::to_string(i) + "\n";
     text += "no equals sign here\n";
@@ -280,6 +280,14 @@ TEST_F(ErrorPathsTest, HugeSettingsFileIsReadWhole) {
   EXPECT_EQ(read_file(settings_file()), settings_text_with({{"terminal.symbol", "last"},
                                                             {"panes.max_panes", "7"},
                                                             {"terminal.bold", "false"}}));
+
+  // Beyond that it is refused with one line, and nothing is written over it.
+  text.append(200, '#');
+  text += "\n";
+  write_file(settings_file(), text);
+  EXPECT_EQ(one_error_line(run_fennick({"set", "bold", "true"})),
+            "fennick: " + settings_file() + " is larger than 16 MiB");
+  EXPECT_EQ(read_file(settings_file()), text);
 }
 
 TEST_F(ErrorPathsTest, LongValuesSurviveASave) {
@@ -313,12 +321,18 @@ TEST_F(ErrorPathsTest, LinkedSettingsFileStaysALink) {
   EXPECT_EQ(folder_entries(home() + "/dotfiles"), std::set<std::string>{"fennick.ini"});
 }
 
+// A settings file kept as a link whose file does not exist yet is created at the link's target;
+// a link into a missing folder makes no folders there and fails.
 TEST_F(ErrorPathsTest, DanglingLinkedSettingsFileIsCreatedOnSave) {
   std::filesystem::create_directories(config());
   const std::string real = home() + "/not/yet/fennick.ini";
   std::filesystem::create_symlink(real, settings_file());
   // Until then it reads as a missing file.
   EXPECT_EQ(get("symbol"), "$");
+  EXPECT_EQ(one_error_line(run_fennick({"set", "symbol", "%"})),
+            "fennick: cannot write " + settings_file() + ": No such file or directory");
+  EXPECT_FALSE(file_exists(home() + "/not"));
+  std::filesystem::create_directories(home() + "/not/yet");
   ASSERT_EQ(run_fennick({"set", "symbol", "%"}).status, 0);
   EXPECT_TRUE(is_symlink(settings_file()));
   EXPECT_EQ(read_file(real), settings_text_with({{"terminal.symbol", "%"}}));

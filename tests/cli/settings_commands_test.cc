@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/cli_helpers.h"
+#include "settings/ascii_text.h"
 #include "settings/catalogue.h"
 #include "test_support.h"
 
@@ -306,9 +307,9 @@ TEST_F(SettingsCommandsTest, EveryBadPairIsReportedAndNothingIsWritten) {
             "fennick: bad value \"#abc\" for terminal.color_user  (a colour like #E69F00, or empty "
             "for the theme colour)\n"
             "fennick: unknown setting \"nosuchkey\"  (try: fennick list)\n"
-            "fennick: bad value \"a\nb\" for terminal.key_copy  (a key combination like "
+            "fennick: bad value \"a\\nb\" for terminal.key_copy  (a key combination like "
             "<Primary><Shift>F3)\n"
-            "fennick: bad value \"a\nb\" for terminal.symbol\n"
+            "fennick: bad value \"a\\nb\" for terminal.symbol\n"
             "fennick: bad value \"\" for terminal.style  (one of: plain,powerline)\n"
             "fennick: bad value \" true\" for terminal.bold  (use true or false)\n");
   EXPECT_FALSE(file_exists(config()));
@@ -343,8 +344,9 @@ TEST_F(SettingsCommandsTest, LineBreaksAreRefusedInEveryFreeTextKind) {
       const RunResult run = run_fennick({"set", name, value});
       EXPECT_EQ(run.status, 1);
       EXPECT_EQ(run.out, "");
+      // The line break is shown escaped, so the message stays one line.
       EXPECT_EQ(run.err,
-                "fennick: bad value \"" + std::string(value) + "\" for " + name + hint + "\n");
+                "fennick: bad value \"" + printable(value) + "\" for " + name + hint + "\n");
     }
   }
   EXPECT_EQ(read_file(settings_file()), before);
