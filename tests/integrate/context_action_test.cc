@@ -194,6 +194,23 @@ TEST_F(ContextActionTest, ExecIsTheProgramThatInstalledIt) {
             expected_text(std::filesystem::canonical(kFennickBinary).string()));
 }
 
+// A line break in the program's path would start a line of its own in the action file: the
+// action is refused and nothing is written.
+TEST_F(ContextActionTest, AProgramPathWithALineBreakIsRefused) {
+  for (const std::string& program :
+       {std::string("/opt/x\nExec=/tmp/evil/fennick"), std::string("/opt/x\r/fennick")}) {
+    EXPECT_EQ(captured([&] { action_text(program); }).error,
+              "cannot use " + program + ": it contains a line break");
+  }
+  const std::string program = home() + "/line\nSelection=any/fennick";
+  const RunResult run = run_copy(program, "action-install");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "fennick: cannot use " + home() +
+                         "/line\\nSelection=any/fennick: it contains a line break\n");
+  EXPECT_FALSE(std::filesystem::exists(home() + "/.local"));
+}
+
 // Nemo reads the action file as a key file (a backslash starts an escape) and splits the Exec
 // value into words like a shell: the words must be the program's path and "gui".
 TEST_F(ContextActionTest, ExecAtAnOddPathReadsBack) {

@@ -346,6 +346,31 @@ TEST_F(DesktopSwitchTest, ServiceExecReadsBackAsTheTunedNemo) {
   }
 }
 
+// A line break in a path written as a value would end the value and start a line of its own (a
+// second Exec= or a new group): such a path is refused, and enable writes nothing.
+TEST_F(DesktopSwitchTest, PathsWithALineBreakAreRefused) {
+  for (const std::string& path : {std::string("/opt/a\nExec=/tmp/evil"), std::string("/opt/a\rb"),
+                                  std::string("\n"), std::string("/opt/\r\n[Desktop Entry]")}) {
+    EXPECT_EQ(captured([&] { single_line_path(path); }).error,
+              "cannot use " + path + ": it contains a line break");
+  }
+  EXPECT_EQ(single_line_path(tuned()), tuned());
+  EXPECT_EQ(single_line_path(""), "");
+
+  install_tuned_nemo();
+  const std::string system = system_entry_file("[Desktop Entry]\nExec=nemo %U\n");
+  for (const std::string& odd : {prefix() + "\nExec=/tmp/evil", prefix() + "\r"}) {
+    SCOPED_TRACE(testing::PrintToString(odd));
+    setenv("FENNICK_PREFIX", odd.c_str(), 1);
+    EXPECT_NE(captured([&] { tuned_desktop_text("[Desktop Entry]\nExec=nemo\n"); }).error, "");
+    EXPECT_NE(captured([&] { dbus_service_text("org.Nemo"); }).error, "");
+    const Outcome outcome = captured([&] { enable_tuned_nemo_from(system); });
+    EXPECT_NE(outcome.error, "");
+    EXPECT_EQ(outcome.out, "");
+  }
+  EXPECT_EQ(folder_entries(home()), (std::set<std::string>{"system", "prefix"}));
+}
+
 TEST_F(DesktopSwitchTest, OwnershipMarkers) {
   EXPECT_TRUE(is_ours("X-Fennick=true\n"));
   EXPECT_TRUE(is_ours("[Desktop Entry]\nName=x\nX-Fennick=true\n"));

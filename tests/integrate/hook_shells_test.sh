@@ -1,8 +1,9 @@
 #!/bin/bash
 # The hook block in real interactive shells: after prompt-install a new interactive bash and zsh
 # read their rc files and have sourced prompt.sh; after prompt-remove they have not, and the rc
-# files hold their old bytes again. Also with an odd configuration folder, a ~/.bashrc that is a
-# link into a dotfiles folder, and private (mode 600) rc files.
+# files hold their old bytes again. Also with rc files without a final line feed, an odd
+# configuration folder, a ~/.bashrc that is a link into a dotfiles folder, and private (mode 600)
+# rc files.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../shell_helpers.sh
@@ -104,6 +105,15 @@ plain_rc_files() {
   check_eq 'plain rc files: bash backup' "$(user_bashrc)" "$(cat "$HOME/.bashrc.fennick-bak")"
 }
 
+# rc files whose last line has no line feed: the block goes below it on lines of its own, and
+# the removal gives back the very bytes.
+rc_files_without_final_line_feed() {
+  fresh_home "$HOME/.config/fennick"
+  printf '%s' "$(user_bashrc)" >"$HOME/.bashrc"
+  printf '%s' "$(user_zshrc)" >"$HOME/.zshrc"
+  install_and_remove 'rc files without a final line feed'
+}
+
 # A configuration folder whose name the shells would expand or run if the hook line did not
 # escape it.
 odd_configuration_folder() {
@@ -147,6 +157,7 @@ added block to $HOME/.zshrc" "$out"
 }
 
 plain_rc_files
+rc_files_without_final_line_feed
 odd_configuration_folder
 linked_private_rc_files
 finish

@@ -10,6 +10,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "test_support.h"
 
@@ -122,6 +123,25 @@ TEST_F(TextFileTest, AFolderIsAnErrorNotAnEmptyFile) {
   make_link("folder", home() + "/link-to-folder");
   EXPECT_EQ(error_of([&] { read_text_file(home() + "/link-to-folder"); }),
             "Unable to open file \"" + home() + "/link-to-folder\": Is a directory");
+}
+
+// The rule of read_whole_file holds for the text and for the source of a copy: a FIFO is refused
+// at once (no writer is waited for), a file over 16 MiB is refused, and no copy is made.
+TEST_F(TextFileTest, OnlyRegularFilesOfAtMostSixteenMebibytesAreRead) {
+  const std::string fifo = home() + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string big = home() + "/big";
+  write_file(big, "");
+  ASSERT_EQ(truncate(big.c_str(), 16 * 1024 * 1024 + 1), 0);
+  const std::string device = home() + "/device";
+  make_link("/dev/zero", device);
+  for (const auto& [path, error] : {std::pair{fifo, fifo + " is not a regular file"},
+                                    std::pair{device, device + " is not a regular file"},
+                                    std::pair{big, big + " is larger than 16 MiB"}}) {
+    EXPECT_EQ(error_of([&] { read_text_file(path); }), error);
+    EXPECT_EQ(error_of([&] { copy_file(path, home() + "/copy"); }), error);
+  }
+  EXPECT_EQ(entries(home()), (std::set<std::string>{"fifo", "big", "device"}));
 }
 
 TEST_F(TextFileTest, AnUnreadableFileIsAnError) {
