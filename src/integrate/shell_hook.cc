@@ -31,6 +31,8 @@ bool find_hook_block(const std::string& text, BlockSpan& span) {
   if (end_marker == std::string::npos) return false;
   span.begin = text.rfind(kHookStartMarker, end_marker);
   span.end = end_marker + sizeof kHookEndMarker - 1;
+  // The line end after the end marker is the block's. A block without one ends the text: it
+  // was put below a last line without a line end, and the line feed before it is the block's.
   if (span.end == text.size()) {
     if (span.begin > 0 && text[span.begin - 1] == '\n') --span.begin;
   } else if (text.compare(span.end, 2, "\r\n") == 0) {
