@@ -11,9 +11,7 @@
 #include "settings/locations.h"
 
 std::string actions_dir() {
-  std::string data = env_text("XDG_DATA_HOME");
-  if (data.empty()) data = home_dir() + "/.local/share";
-  return data + "/nemo/actions";
+  return data_dir() + "/nemo/actions";
 }
 
 std::string action_file_path() {
