@@ -114,9 +114,9 @@ TEST_F(ValueAccessTest, SetReportsEachProblemOnce) {
   EXPECT_EQ(set_and_capture("terminal.style", "fancy", stored),
             "fennick: bad value \"fancy\" for terminal.style  (one of: plain,powerline)\n");
   EXPECT_EQ(set_and_capture("terminal.symbol", "a\nb", stored),
-            "fennick: bad value \"a\nb\" for terminal.symbol\n");
+            "fennick: bad value \"a\\nb\" for terminal.symbol\n");
   EXPECT_EQ(set_and_capture("key_copy", "a\rb", stored),
-            "fennick: bad value \"a\rb\" for terminal.key_copy  (a key combination like "
+            "fennick: bad value \"a\\rb\" for terminal.key_copy  (a key combination like "
             "<Primary><Shift>F3)\n");
   EXPECT_FALSE(stored);
   EXPECT_EQ(settings_text(), (reset_all_to_defaults(), settings_text()));
