@@ -1,5 +1,6 @@
 #include "cli/usage.h"
 
+#include <algorithm>
 #include <string>
 
 #include "cli/commands.h"
@@ -8,41 +9,33 @@
 
 const char kVersion[] = "1.1";
 
+std::string usage_synopsis(const UsageLine& usage) {
+  std::string text;
+  for (const char* name : usage.commands) {
+    if (!name) continue;
+    if (!text.empty()) text += " | ";
+    const CommandInfo* command = find_command(name);
+    text += command && command->word_optional ? "[" + std::string(name) + "]" : name;
+    if (command && *command->operands) text += " " + std::string(command->operands);
+  }
+  return text;
+}
+
 void print_usage() {
+  // Descriptions start in one column, or three spaces after a longer synopsis.
+  const size_t description_column = 32;
   std::string text = "fennick " + std::string(kVersion) +
-                     " \xE2\x80\x94 tune Nemo: path bar, terminal prompt, panes, sidebar\n"
-                     "\n"
-                     "  fennick [gui]                 settings window\n"
-                     "  fennick list [PAGE]           every setting with its current value\n"
-                     "  fennick get KEY               one value (KEY = section.key, or the key "
-                     "alone when unique)\n"
-                     "  fennick set KEY VALUE [...]   change settings, then apply\n"
-                     "  fennick reset [KEY]           back to defaults (all, or one setting)\n"
-                     "  fennick export FILE           save every setting to FILE\n"
-                     "  fennick import FILE           load settings from FILE (current ones "
-                     "saved as fennick.ini.bak)\n"
-                     "  fennick apply                 rewrite fennick.css and prompt.sh from the "
-                     "settings\n"
-                     "  fennick css | prompt          print what apply would write\n"
-                     "  fennick palette NAME          read-only colours: okabe, protan, deutan, "
-                     "tritan, achroma, tol, contrast, classic\n"
-                     "  fennick enable | disable      make the tuned Nemo the default / undo "
-                     "(user level, no sudo)\n"
-                     "  fennick status                what is installed, enabled and running\n"
-                     "  fennick font check|install|use|restore   a font with the powerline "
-                     "glyphs: detect, download MesloLGS NF, use it in the terminal, undo\n"
-                     "  fennick uninstall [--yes]     remove the tool; asks about the tuned "
-                     "Nemo, build cache and font (settings are kept)\n"
-                     "  fennick restart               close every Nemo window and start Nemo "
-                     "again (applies enable/disable)\n"
-                     "  fennick action-install | action-remove   the \"Fennick\xE2\x80\xA6\" "
-                     "right-click entry (also added by enable)\n"
-                     "  fennick prompt-install | prompt-remove   add/remove the 3-line hook in "
-                     "~/.bashrc and ~/.zshrc\n"
-                     "  fennick version | help\n"
-                     "\n"
-                     "Settings: " +
-                     settings_path() + "   (override the folder with FENNICK_DIR)\n";
+                     " \xE2\x80\x94 tune Nemo: path bar, terminal prompt, panes, sidebar\n\n";
+  for (const UsageLine& usage : usage_lines()) {
+    std::string line = "  fennick " + usage_synopsis(usage);
+    const CommandInfo* first = find_command(usage.commands[0]);
+    if (first && *first->description) {
+      line.resize(std::max(description_column, line.size() + 3), ' ');
+      line += first->description;
+    }
+    text += line + "\n";
+  }
+  text += "\nSettings: " + settings_path() + "   (override the folder with FENNICK_DIR)\n";
   print_out(text);
 }
 

@@ -1,6 +1,13 @@
 // The usage text and the version.
 #pragma once
 
+#include <string>
+
+#include "cli/command_table.h"
+
 extern const char kVersion[];
+
+// What a usage line shows of its commands, e.g. "set KEY VALUE [...]", "css | prompt", "[gui]".
+std::string usage_synopsis(const UsageLine& usage);
 
 void print_usage();

@@ -1,7 +1,12 @@
 // The command word: usage text, version, lower-casing, unknown words and their exit codes.
 #include <stdlib.h>
 
+#include <map>
+
 #include "cli/cli_helpers.h"
+#include "cli/command_table.h"
+#include "cli/usage.h"
+#include "settings/ascii_text.h"
 #include "test_support.h"
 
 namespace {
@@ -42,6 +47,49 @@ TEST_F(DispatcherTest, UsageTextLineByLine) {
     EXPECT_EQ(lines[i].substr(29, 3), "   ") << lines[i];
     EXPECT_NE(lines[i][32], ' ') << lines[i];
   }
+}
+
+// Every word of the table reaches its own row: none is shadowed by an earlier row or written in
+// letters that the lower-cased command word never has.
+TEST_F(DispatcherTest, EveryCommandWordDispatchesToItsRow) {
+  ASSERT_FALSE(command_table().empty());
+  for (const CommandInfo& command : command_table()) {
+    ASSERT_NE(command.words[0], nullptr);
+    ASSERT_NE(command.run, nullptr) << command.words[0];
+    EXPECT_NE(command.operands, nullptr) << command.words[0];
+    EXPECT_NE(command.description, nullptr) << command.words[0];
+    for (const char* word : command.words) {
+      if (!word) continue;
+      EXPECT_EQ(find_command(word), &command) << word;
+      EXPECT_EQ(ascii_lowered(word), word);
+    }
+  }
+  EXPECT_EQ(find_command(""), nullptr);
+  EXPECT_EQ(find_command("nosuch"), nullptr);
+}
+
+// The usage lines show every command once, by its name; a command shown after another on one
+// line has no description of its own, which the usage would drop.
+TEST_F(DispatcherTest, UsageLinesShowEveryCommandOnce) {
+  std::map<std::string, int> shown;
+  for (const UsageLine& usage : usage_lines()) {
+    ASSERT_NE(usage.commands[0], nullptr);
+    for (size_t i = 0; i < std::size(usage.commands); ++i) {
+      const char* name = usage.commands[i];
+      if (!name) continue;
+      ++shown[name];
+      const CommandInfo* command = find_command(name);
+      ASSERT_NE(command, nullptr) << name;
+      EXPECT_STREQ(command->words[0], name);
+      if (i > 0) {
+        EXPECT_STREQ(command->description, "") << name;
+      }
+    }
+  }
+  EXPECT_EQ(shown.size(), command_table().size());
+  for (const CommandInfo& command : command_table())
+    EXPECT_EQ(shown[command.words[0]], 1) << command.words[0];
+  EXPECT_EQ(usage_synopsis(usage_lines()[0]), "[gui]");
 }
 
 TEST_F(DispatcherTest, NoCommandWordWithoutDisplayShowsUsage) {
