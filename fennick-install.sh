@@ -9,9 +9,11 @@
 #
 # Locations: the program goes to $FENNICK_BIN_DIR (default ~/.local/bin), this script, the
 # documentation and the list of installed files to $FENNICK_SHARE (default
-# ~/.local/share/fennick), a launcher of the settings window to ~/.local/share/applications. The tuned Nemo lives under $FENNICK_PREFIX (default
-# ~/.local/opt/fennick), its build cache in ~/.cache/fennick, the powerline font in
-# ~/.local/share/fonts/fennick (XDG_DATA_HOME and XDG_CACHE_HOME are honoured).
+# ~/.local/share/fennick), a launcher of the settings window to ~/.local/share/applications. The
+# tuned Nemo lives under $FENNICK_PREFIX (default ~/.local/opt/fennick), its build cache in
+# ~/.cache/fennick, the powerline font in ~/.local/share/fonts/fennick. An absolute
+# XDG_DATA_HOME, XDG_CACHE_HOME or XDG_CONFIG_HOME takes the place of ~/.local/share, ~/.cache or
+# ~/.config; a relative one is ignored, as fennick itself does.
 set -u
 
 say() { printf '%s\n' "$*"; }
@@ -22,8 +24,18 @@ die() {
 
 home=${HOME:-}
 [ -n "$home" ] || die "HOME is not set"
-data_home=${XDG_DATA_HOME:-$home/.local/share}
-cache_home=${XDG_CACHE_HOME:-$home/.cache}
+case ${XDG_DATA_HOME:-} in
+  /*) data_home=$XDG_DATA_HOME ;;
+  *) data_home=$home/.local/share ;;
+esac
+case ${XDG_CACHE_HOME:-} in
+  /*) cache_home=$XDG_CACHE_HOME ;;
+  *) cache_home=$home/.cache ;;
+esac
+case ${XDG_CONFIG_HOME:-} in
+  /*) config_home=$XDG_CONFIG_HOME ;;
+  *) config_home=$home/.config ;;
+esac
 bin_dir=${FENNICK_BIN_DIR:-$home/.local/bin}
 share_dir=${FENNICK_SHARE:-$home/.local/share/fennick}
 prefix=${FENNICK_PREFIX:-$home/.local/opt/fennick}
@@ -179,7 +191,7 @@ uninstall_tool() {
       command -v fc-cache >/dev/null 2>&1 && fc-cache -f >/dev/null 2>&1
     fi
   fi
-  say "settings kept in ${FENNICK_DIR:-${XDG_CONFIG_HOME:-$home/.config}/fennick}"
+  say "settings kept in ${FENNICK_DIR:-$config_home/fennick}"
   [ "$failed" = 0 ] || die "some steps failed (see above)"
   say "fennick is uninstalled"
 }

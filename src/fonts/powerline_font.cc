@@ -90,10 +90,6 @@ bool download(const FontFile& file, const std::string& base, bool check_digest) 
 
 }  // namespace
 
-std::string font_dir() {
-  return data_dir() + "/fonts/fennick";
-}
-
 std::string font_source_base() {
   std::string base = env_text("FENNICK_FONT_URL");
   return base.empty() ? kDefaultFontSource : base;

@@ -3,7 +3,8 @@
 
 #include <string>
 
-std::string font_dir();
+#include "settings/locations.h"
+
 std::string font_source_base();
 // The family to use: an exact MesloLGS match, else the first with "Mono" or " NF" in its name,
 // else the first listed; empty when no installed font has the glyph U+E0B0.

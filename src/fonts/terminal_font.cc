@@ -38,10 +38,6 @@ void print_check() {
 
 }  // namespace
 
-std::string font_backup_path() {
-  return config_dir() + "/font-backup.txt";
-}
-
 std::string gsettings_get(const std::string& schema, const std::string& key) {
   CommandResult got = run_command("gsettings", {"get", schema, key});
   return got.ok ? trimmed(got.output) : "";

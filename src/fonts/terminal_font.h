@@ -3,7 +3,8 @@
 
 #include <string>
 
-std::string font_backup_path();
+#include "settings/locations.h"
+
 // gsettings get, trimmed; empty on failure.
 std::string gsettings_get(const std::string& schema, const std::string& key);
 // The schema path of the default GNOME Terminal profile, or empty.

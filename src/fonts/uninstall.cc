@@ -8,15 +8,6 @@
 #include "settings/failure.h"
 #include "settings/locations.h"
 
-std::string share_dir() {
-  std::string share = env_text("FENNICK_SHARE");
-  return share.empty() ? home_dir() + "/.local/share/fennick" : share;
-}
-
-std::string installer_script_path() {
-  return share_dir() + "/fennick-install.sh";
-}
-
 std::string uninstall_command_line(bool yes) {
   return "sh \"" + double_quote_escaped(installer_script_path()) + "\" --uninstall" +
          (yes ? " --yes" : "");

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-std::string share_dir();
-std::string installer_script_path();
+#include "settings/locations.h"
+
 // The shell command line that runs the installer script's removal.
 std::string uninstall_command_line(bool yes);
 // Runs the installer script with --uninstall (and --yes when one of args is "--yes"); returns the

@@ -10,14 +10,6 @@
 #include "settings/console.h"
 #include "settings/locations.h"
 
-std::string actions_dir() {
-  return data_dir() + "/nemo/actions";
-}
-
-std::string action_file_path() {
-  return actions_dir() + "/fennick.nemo_action";
-}
-
 std::string own_executable_path() {
   char buffer[PATH_MAX];
   ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);

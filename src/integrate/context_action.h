@@ -3,8 +3,8 @@
 
 #include <string>
 
-std::string actions_dir();
-std::string action_file_path();
+#include "settings/locations.h"
+
 // The action file for the program at executable_path.
 std::string action_text(const std::string& executable_path);
 // The absolute path of the running program, as the system reports it.

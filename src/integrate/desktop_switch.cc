@@ -36,26 +36,6 @@ std::string single_line_path(const std::string& path) {
   return path;
 }
 
-std::string tuned_nemo_path() {
-  return prefix_dir() + "/bin/nemo";
-}
-std::string applications_dir() {
-  return home_dir() + "/.local/share/applications";
-}
-std::string dbus_services_dir() {
-  return home_dir() + "/.local/share/dbus-1/services";
-}
-std::string user_desktop_entry_path() {
-  return applications_dir() + "/nemo.desktop";
-}
-std::string nemo_service_path() {
-  return dbus_services_dir() + "/org.Nemo.service";
-}
-
-std::string file_manager_service_path() {
-  return dbus_services_dir() + "/org.freedesktop.FileManager1.service";
-}
-
 std::string tuned_desktop_text(const std::string& system_entry) {
   const std::string exec = "Exec=" + desktop_exec_argument(single_line_path(tuned_nemo_path()));
   std::string text;

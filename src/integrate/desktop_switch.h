@@ -3,19 +3,14 @@
 
 #include <string>
 
+#include "settings/locations.h"
+
 extern const char kSystemDesktopEntry[];
 
 // The path, checked for a place in a value of a desktop-format file: fails with "cannot use " +
 // path + ": it contains a line break" when it holds a line feed or a carriage return, which
 // would end the value and start a line of its own.
 std::string single_line_path(const std::string& path);
-
-std::string tuned_nemo_path();
-std::string applications_dir();
-std::string dbus_services_dir();
-std::string user_desktop_entry_path();
-std::string nemo_service_path();
-std::string file_manager_service_path();
 
 // The system desktop entry with every Exec= line pointing at the tuned Nemo, marked as ours.
 std::string tuned_desktop_text(const std::string& system_entry);

@@ -45,6 +45,39 @@ std::string data_dir() {
   return xdg_dir("XDG_DATA_HOME", "/.local/share");
 }
 
+std::string applications_dir() {
+  return data_dir() + "/applications";
+}
+std::string user_desktop_entry_path() {
+  return applications_dir() + "/nemo.desktop";
+}
+std::string dbus_services_dir() {
+  return data_dir() + "/dbus-1/services";
+}
+std::string nemo_service_path() {
+  return dbus_services_dir() + "/org.Nemo.service";
+}
+std::string file_manager_service_path() {
+  return dbus_services_dir() + "/org.freedesktop.FileManager1.service";
+}
+std::string actions_dir() {
+  return data_dir() + "/nemo/actions";
+}
+std::string action_file_path() {
+  return actions_dir() + "/fennick.nemo_action";
+}
+std::string font_dir() {
+  return data_dir() + "/fonts/fennick";
+}
+
+std::string share_dir() {
+  const std::string share = env_text("FENNICK_SHARE");
+  return share.empty() ? home_dir() + "/.local/share/fennick" : share;
+}
+std::string installer_script_path() {
+  return share_dir() + "/fennick-install.sh";
+}
+
 std::string settings_path() {
   return config_dir() + "/fennick.ini";
 }
@@ -54,6 +87,9 @@ std::string stylesheet_path() {
 std::string prompt_script_path() {
   return config_dir() + "/prompt.sh";
 }
+std::string font_backup_path() {
+  return config_dir() + "/font-backup.txt";
+}
 
 std::string prefix_dir() {
   const std::string prefix = env_text("FENNICK_PREFIX");
@@ -62,4 +98,8 @@ std::string prefix_dir() {
     fail("FENNICK_PREFIX holds a line break; fennick does not use such a folder");
   }
   return prefix;
+}
+
+std::string tuned_nemo_path() {
+  return prefix_dir() + "/bin/nemo";
 }

@@ -1,4 +1,5 @@
-// Where the program keeps its files, derived from the environment on every call.
+// Where the program keeps its files and where the desktop looks for the files it writes, all
+// derived from the environment on every call; nothing here creates anything.
 #pragma once
 
 #include <string>
@@ -7,12 +8,32 @@ std::string config_dir();
 std::string settings_path();
 std::string stylesheet_path();
 std::string prompt_script_path();
+// The record of the terminal profile's font from before `fennick font use`.
+std::string font_backup_path();
 // HOME; fails unless it is an absolute folder name without line breaks.
 std::string home_dir();
 // FENNICK_PREFIX, else under the home folder; a prefix with a line break is refused.
 std::string prefix_dir();
-// The user's data folder: XDG_DATA_HOME when it is absolute, else ~/.local/share.
+// The tuned Nemo's executable under the prefix.
+std::string tuned_nemo_path();
+// The user's data folder: XDG_DATA_HOME when it is absolute, else ~/.local/share. The desktop
+// reads the user's desktop entries, D-Bus services, Nemo actions and fonts below it.
 std::string data_dir();
+
+std::string applications_dir();
+std::string user_desktop_entry_path();
+std::string dbus_services_dir();
+std::string nemo_service_path();
+std::string file_manager_service_path();
+std::string actions_dir();
+std::string action_file_path();
+// The folder the powerline font is downloaded into.
+std::string font_dir();
+
+// The installer's own folder: FENNICK_SHARE, else ~/.local/share/fennick, as fennick-install.sh
+// chooses it (the desktop never reads it, so XDG_DATA_HOME plays no part).
+std::string share_dir();
+std::string installer_script_path();
 
 // The value of an environment variable; unset and empty read alike as empty.
 std::string env_text(const char* name);

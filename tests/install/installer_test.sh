@@ -298,6 +298,42 @@ uninstall_answering_yes() {
   check_exists 'uninstall --yes: the rc file stays' "$home/.bashrc"
 }
 
+# A data folder outside the home: enable writes the desktop files there, and the removal looks
+# for them and for the font there. A relative XDG_DATA_HOME counts as unset, for the program and
+# the script alike.
+data_folder_elsewhere() {
+  local user=$work/data-user data=$work/data-elsewhere
+  mkdir -p "$user/.local/bin" "$user/.local/share/fennick" "$data/fonts/fennick"
+  cp "$work/built-fennick" "$user/.local/bin/fennick"
+  cp "$installer" "$user/.local/share/fennick/fennick-install.sh"
+  printf 'font\n' >"$data/fonts/fennick/MesloLGS NF Regular.ttf"
+  local entry=$data/applications/nemo.desktop service=$data/dbus-1/services/org.Nemo.service
+  if [ -f /usr/share/applications/nemo.desktop ]; then
+    mkdir -p "$user/.local/opt/fennick/bin"
+    printf '#!/bin/sh\nexit 0\n' >"$user/.local/opt/fennick/bin/nemo"
+    chmod 755 "$user/.local/opt/fennick/bin/nemo"
+    run in_home "$user" XDG_DATA_HOME="$data" "$user/.local/bin/fennick" enable
+    check_eq 'data folder elsewhere: enable' 0 "$status"
+    check_exists 'data folder elsewhere: desktop entry' "$entry"
+    check_exists 'data folder elsewhere: D-Bus service' "$service"
+  fi
+  run in_home "$user" XDG_DATA_HOME="$data" "$user/.local/bin/fennick" uninstall --yes
+  check_eq 'data folder elsewhere: uninstall' 0 "$status"
+  check_gone 'data folder elsewhere: desktop entry removed' "$entry"
+  check_gone 'data folder elsewhere: D-Bus service removed' "$service"
+  check_gone 'data folder elsewhere: action removed' "$data/nemo/actions/fennick.nemo_action"
+  check_gone 'data folder elsewhere: font removed' "$data/fonts/fennick"
+  check_eq 'data folder elsewhere: nothing in ~/.local/share' '' "$(ls -A "$user/.local/share")"
+
+  mkdir -p "$user/.local/share/fonts/fennick" "$work/cwd"
+  printf 'font\n' >"$user/.local/share/fonts/fennick/MesloLGS NF Regular.ttf"
+  # shellcheck disable=SC2016  # the inner shell expands $1
+  run in_home "$user" XDG_DATA_HOME=relative sh -c 'cd "$1" && exec sh "$2" --uninstall --yes' \
+    sh "$work/cwd" "$installer"
+  check_eq 'relative data folder: exit status' 0 "$status"
+  check_gone 'relative data folder: the font in ~/.local/share goes' "$user/.local/share/fonts/fennick"
+}
+
 # A prefix whose own name does not say fennick is never removed, even with --yes.
 prefix_not_named_fennick() {
   local plain_home=$work/plain-home other
@@ -340,6 +376,7 @@ unknown_options
 uninstall_answering_no
 reinstall
 uninstall_answering_yes
+data_folder_elsewhere
 prefix_not_named_fennick
 failed_step_fails_the_removal
 

@@ -166,14 +166,20 @@ class DesktopSwitchTest : public TempHomeTest {
   }
 };
 
-TEST_F(DesktopSwitchTest, LocationsComeFromThePrefixAndTheHomeFolder) {
-  setenv("XDG_DATA_HOME", "/somewhere/else", 1);
+TEST_F(DesktopSwitchTest, LocationsComeFromThePrefixAndTheDataFolder) {
   EXPECT_EQ(tuned_nemo_path(), tuned());
   EXPECT_EQ(applications_dir(), home() + "/.local/share/applications");
   EXPECT_EQ(dbus_services_dir(), services());
   EXPECT_EQ(user_desktop_entry_path(), user_entry());
   EXPECT_EQ(nemo_service_path(), nemo_service());
   EXPECT_EQ(file_manager_service_path(), fm_service());
+  // The desktop looks for the user's entries and services below XDG_DATA_HOME.
+  setenv("XDG_DATA_HOME", "/somewhere/else", 1);
+  EXPECT_EQ(tuned_nemo_path(), tuned());
+  EXPECT_EQ(user_desktop_entry_path(), "/somewhere/else/applications/nemo.desktop");
+  EXPECT_EQ(nemo_service_path(), "/somewhere/else/dbus-1/services/org.Nemo.service");
+  EXPECT_EQ(file_manager_service_path(),
+            "/somewhere/else/dbus-1/services/org.freedesktop.FileManager1.service");
   EXPECT_STREQ(kSystemDesktopEntry, "/usr/share/applications/nemo.desktop");
   setenv("FENNICK_PREFIX", "", 1);
   EXPECT_EQ(tuned_nemo_path(), home() + "/.local/opt/fennick/bin/nemo");
@@ -565,6 +571,46 @@ TEST_F(DesktopSwitchTest, AWriteFailureStopsEnable) {
   EXPECT_EQ(outcome.out, "");
   EXPECT_TRUE(folder_entries(services()).empty());
   EXPECT_FALSE(file_exists(action()));
+}
+
+// The built program with a data folder outside the home: enable writes where the desktop looks,
+// status sees it, disable takes it away again, and nothing lands in ~/.local/share.
+TEST_F(DesktopSwitchTest, EnableStatusAndDisableUseTheDataFolderOutsideTheHome) {
+  ASSERT_NE(read_text_file(kSystemDesktopEntry), "") << "the nemo package is not installed";
+  install_tuned_nemo();
+  const TempDir data;
+  setenv("XDG_DATA_HOME", data.path.c_str(), 1);
+  const std::string entry = data.path + "/applications/nemo.desktop";
+  const std::string service = data.path + "/dbus-1/services/org.Nemo.service";
+  const std::string fm = data.path + "/dbus-1/services/org.freedesktop.FileManager1.service";
+  const std::string action_file = data.path + "/nemo/actions/fennick.nemo_action";
+
+  const RunResult enabled = run_fennick({"enable"});
+  EXPECT_EQ(enabled.status, 0) << enabled.err;
+  EXPECT_EQ(enabled.out, "added the \"Fennick" + std::string(kEllipsis) + "\" right-click entry (" +
+                             action_file + ")\nenabled: the tuned Nemo (" + tuned() +
+                             ") now opens folders.\nA running Nemo keeps the old one until you "
+                             "run:  nemo -q   (then open a folder).\n");
+  EXPECT_EQ(read_file(entry), tuned_desktop_text(read_text_file(kSystemDesktopEntry)));
+  EXPECT_EQ(read_file(service), service_text("org.Nemo", tuned()));
+  EXPECT_EQ(read_file(fm), service_text("org.freedesktop.FileManager1", tuned()));
+  EXPECT_TRUE(file_exists(action_file));
+  EXPECT_FALSE(file_exists(home() + "/.local"));
+
+  const RunResult status = run_fennick({"status"});
+  EXPECT_EQ(status.status, 0) << status.err;
+  EXPECT_NE(status.out.find("\nmade default  : yes (user override present)\n"), std::string::npos)
+      << status.out;
+
+  const RunResult disabled = run_fennick({"disable"});
+  EXPECT_EQ(disabled.status, 0) << disabled.err;
+  EXPECT_EQ(disabled.out, "removed " + entry + "\nremoved " + service + "\nremoved " + fm +
+                              "\nremoved " + action_file +
+                              "\ndisabled: the system Nemo is used again after:  nemo -q\n");
+  EXPECT_TRUE(folder_entries(data.path + "/applications").empty());
+  EXPECT_TRUE(folder_entries(data.path + "/dbus-1/services").empty());
+  EXPECT_NE(run_fennick({"status"}).out.find("\nmade default  : no\n"), std::string::npos);
+  EXPECT_FALSE(file_exists(home() + "/.local"));
 }
 
 }  // namespace

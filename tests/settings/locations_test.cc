@@ -70,6 +70,41 @@ TEST_F(LocationsTest, RelativeXdgFoldersFallBackToTheirDefaults) {
   EXPECT_EQ(data_dir(), "/data");
 }
 
+// The places the desktop reads lie below the data folder, wherever that is; the installer's
+// folder stays where fennick-install.sh puts it.
+TEST_F(LocationsTest, DesktopPlacesFollowTheDataFolder) {
+  setenv("HOME", "/home/u", 1);
+  unsetenv("FENNICK_SHARE");
+  struct Case {
+    const char* data_home;  // nullptr: unset
+    const char* data;
+  };
+  const Case cases[] = {
+      {nullptr, "/home/u/.local/share"},
+      {"", "/home/u/.local/share"},
+      {"relative", "/home/u/.local/share"},
+      {"/srv/data", "/srv/data"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.data_home ? c.data_home : "(unset)");
+    if (c.data_home) {
+      setenv("XDG_DATA_HOME", c.data_home, 1);
+    } else {
+      unsetenv("XDG_DATA_HOME");
+    }
+    const std::string data = c.data;
+    EXPECT_EQ(user_desktop_entry_path(), data + "/applications/nemo.desktop");
+    EXPECT_EQ(nemo_service_path(), data + "/dbus-1/services/org.Nemo.service");
+    EXPECT_EQ(file_manager_service_path(),
+              data + "/dbus-1/services/org.freedesktop.FileManager1.service");
+    EXPECT_EQ(action_file_path(), data + "/nemo/actions/fennick.nemo_action");
+    EXPECT_EQ(font_dir(), data + "/fonts/fennick");
+    EXPECT_EQ(installer_script_path(), "/home/u/.local/share/fennick/fennick-install.sh");
+  }
+  setenv("FENNICK_SHARE", "/opt/share", 1);
+  EXPECT_EQ(installer_script_path(), "/opt/share/fennick-install.sh");
+}
+
 // Every place below the home folder needs it absolute and on one line; places that do not
 // lie below it work without it.
 TEST_F(LocationsTest, HomeMustBeAnAbsoluteFolderOnOneLine) {
@@ -85,8 +120,9 @@ TEST_F(LocationsTest, HomeMustBeAnAbsoluteFolderOnOneLine) {
       {"./u", kNoHome},          {"~", kNoHome}, {"/home/u\nExec=evil", kHomeBreak},
       {"/home/u\r", kHomeBreak}, {"/", nullptr}, {"/home/u", nullptr},
   };
-  const std::vector<std::function<std::string()>> below_home = {home_dir, prefix_dir, data_dir,
-                                                                [] { return config_dir(); }};
+  const std::vector<std::function<std::string()>> below_home = {
+      home_dir, prefix_dir, data_dir, tuned_nemo_path, nemo_service_path, font_dir,
+      [] { return config_dir(); }};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.home ? c.home : "(unset)");
     set_home(c.home);
