@@ -61,47 +61,50 @@ GtkWidget* wrapped_label(const std::string& text, int max_width) {
 }
 
 // The blocks some pages carry after their settings; returns the next free row.
-int add_page_extras(GtkWidget* grid, const std::string& title, int row) {
-  if (title == "Path bar") {
-    attach(grid, heading("Preview (this is the real path-bar style)", 14), 0, row, 2);
-    attach(grid, create_path_bar_preview(), 0, row + 1, 2);
-    return row + 2;
-  }
-  if (title == "Terminal") {
-    attach(grid, heading("Preview", 14), 0, row, 2);
-    window.prompt_preview = gtk.gtk_label_new("");
-    gtk.gtk_label_set_xalign(as<GtkLabel>(window.prompt_preview), 0);
-    attach(grid, window.prompt_preview, 0, row + 1, 2);
-    attach(grid,
-           button_row({action_button("Add the hook to ~/.bashrc and ~/.zshrc",
-                                     G_CALLBACK(on_hook_clicked), 1),
-                       action_button("Remove the hook", G_CALLBACK(on_hook_clicked), 2)}),
-           0, row + 2, 2);
-    attach(grid, heading("Font for the prompt blocks", 14), 0, row + 3, 2);
-    window.font_status = wrapped_label("", 70);
-    attach(grid, window.font_status, 0, row + 4, 2);
-    GtkWidget* install =
-        action_button("Install MesloLGS NF font\xE2\x80\xA6", G_CALLBACK(on_install_font_clicked));
-    gtk.gtk_widget_set_tooltip_text(install, kInstallFontTooltip);
-    GtkWidget* use =
-        action_button("Use it in my terminal", G_CALLBACK(on_terminal_font_clicked), 1);
-    gtk.gtk_widget_set_tooltip_text(use, kUseFontTooltip);
-    attach(grid,
-           button_row(
-               {install, use,
-                action_button("Restore terminal font", G_CALLBACK(on_terminal_font_clicked), 2)}),
-           0, row + 5, 2);
-    return row + 6;
-  }
-  if (title == "Sidebar") {
-    attach(grid, heading("Colour-blind-safe presets for the read-only colour", 14), 0, row, 2);
-    attach(grid, create_palette_picker(), 0, row + 1, 2);
-    attach(grid,
-           make_label("The read-only cue is colour + italic (and optionally underline or a lock), "
-                      "so it still shows without telling colours apart.",
-                      false),
-           0, row + 2, 2);
-    return row + 3;
+int add_page_extras(GtkWidget* grid, PageExtras extras, int row) {
+  switch (extras) {
+    case PageExtras::None:
+      return row;
+    case PageExtras::PathBarPreview:
+      attach(grid, heading("Preview (this is the real path-bar style)", 14), 0, row, 2);
+      attach(grid, create_path_bar_preview(), 0, row + 1, 2);
+      return row + 2;
+    case PageExtras::PromptPreviewAndFont: {
+      attach(grid, heading("Preview", 14), 0, row, 2);
+      window.prompt_preview = gtk.gtk_label_new("");
+      gtk.gtk_label_set_xalign(as<GtkLabel>(window.prompt_preview), 0);
+      attach(grid, window.prompt_preview, 0, row + 1, 2);
+      attach(grid,
+             button_row({action_button("Add the hook to ~/.bashrc and ~/.zshrc",
+                                       G_CALLBACK(on_hook_clicked), 1),
+                         action_button("Remove the hook", G_CALLBACK(on_hook_clicked), 2)}),
+             0, row + 2, 2);
+      attach(grid, heading("Font for the prompt blocks", 14), 0, row + 3, 2);
+      window.font_status = wrapped_label("", 70);
+      attach(grid, window.font_status, 0, row + 4, 2);
+      GtkWidget* install = action_button("Install MesloLGS NF font\xE2\x80\xA6",
+                                         G_CALLBACK(on_install_font_clicked));
+      gtk.gtk_widget_set_tooltip_text(install, kInstallFontTooltip);
+      GtkWidget* use =
+          action_button("Use it in my terminal", G_CALLBACK(on_terminal_font_clicked), 1);
+      gtk.gtk_widget_set_tooltip_text(use, kUseFontTooltip);
+      attach(grid,
+             button_row(
+                 {install, use,
+                  action_button("Restore terminal font", G_CALLBACK(on_terminal_font_clicked), 2)}),
+             0, row + 5, 2);
+      return row + 6;
+    }
+    case PageExtras::ReadonlyPresets:
+      attach(grid, heading("Colour-blind-safe presets for the read-only colour", 14), 0, row, 2);
+      attach(grid, create_palette_picker(), 0, row + 1, 2);
+      attach(
+          grid,
+          make_label("The read-only cue is colour + italic (and optionally underline or a lock), "
+                     "so it still shows without telling colours apart.",
+                     false),
+          0, row + 2, 2);
+      return row + 3;
   }
   return row;
 }
@@ -154,7 +157,8 @@ GtkWidget* build_settings_page(const std::string& title) {
       attach(grid, hint, 1, row++);
     }
   }
-  add_page_extras(grid, title, row);
+  const SettingsPage* page = find_page(title);
+  if (page) add_page_extras(grid, page->extras, row);
 
   GtkWidget* scrolled = gtk.gtk_scrolled_window_new(nullptr, nullptr);
   gtk.gtk_scrolled_window_set_policy(as<GtkScrolledWindow>(scrolled), GTK_POLICY_NEVER,

@@ -1,32 +1,562 @@
 #include "settings/catalogue.h"
 
-#include <vector>
+#include <iterator>
 
 namespace {
 
-std::vector<Setting> catalogue;
+constexpr SettingsPage kPages[] = {
+    {.id = Page::PathBar, .title = "Path bar", .extras = PageExtras::PathBarPreview},
+    {.id = Page::Terminal, .title = "Terminal", .extras = PageExtras::PromptPreviewAndFont},
+    {.id = Page::Panes, .title = "Panes", .extras = PageExtras::None},
+    {.id = Page::Sidebar, .title = "Sidebar", .extras = PageExtras::ReadonlyPresets},
+};
+
+constexpr bool pages_follow_their_ids() {
+  for (size_t i = 0; i < std::size(kPages); ++i) {
+    if (kPages[i].id != static_cast<Page>(i)) return false;
+  }
+  return true;
+}
+static_assert(pages_follow_their_ids(), "the page table is in the order of its ids");
+
+constexpr std::string_view title_of(Page id) {
+  return kPages[static_cast<size_t>(id)].title;
+}
+
+constexpr std::string_view kPathBarPage = title_of(Page::PathBar);
+constexpr std::string_view kTerminalPage = title_of(Page::Terminal);
+constexpr std::string_view kPanesPage = title_of(Page::Panes);
+constexpr std::string_view kSidebarPage = title_of(Page::Sidebar);
+
+constexpr Setting kSettings[] = {
+    {.section = "pathbar",
+     .key = "enabled",
+     .kind = SettingKind::Bool,
+     .default_value = "false",
+     .page = kPathBarPage,
+     .group = "Path bar",
+     .label = "Customise the path bar",
+     .hint = "Off = Nemo keeps its theme look. On = the values below are applied (live)."},
+    {.section = "pathbar",
+     .key = "border_style",
+     .kind = SettingKind::Choice,
+     .default_value = "solid",
+     .choices = "none,solid,dashed,dotted,double,groove,ridge,inset,outset",
+     .page = kPathBarPage,
+     .group = "Border",
+     .label = "Border style"},
+    {.section = "pathbar",
+     .key = "border_width",
+     .kind = SettingKind::Int,
+     .default_value = "1",
+     .min = 0,
+     .max = 8,
+     .page = kPathBarPage,
+     .group = "Border",
+     .label = "Border width (px)"},
+    {.section = "pathbar",
+     .key = "shape",
+     .kind = SettingKind::Choice,
+     .default_value = "custom",
+     .choices = "custom,square,soft,round,pill,tab,tab_bottom,leaf,leaf_reverse",
+     .page = kPathBarPage,
+     .group = "Border",
+     .label = "Crumb shape",
+     .hint = "square = sharp corners; soft/round = rounded corners; pill = fully rounded ends; tab "
+             "= rounded on top; tab_bottom = rounded at the bottom; leaf / leaf_reverse = two "
+             "opposite corners rounded; custom = use the corner radius below."},
+    {.section = "pathbar",
+     .key = "border_radius",
+     .kind = SettingKind::Int,
+     .default_value = "3",
+     .min = 0,
+     .max = 40,
+     .page = kPathBarPage,
+     .group = "Border",
+     .label = "Corner radius (px, shape = custom)"},
+    {.section = "pathbar",
+     .key = "spacing",
+     .kind = SettingKind::Int,
+     .default_value = "0",
+     .min = 0,
+     .max = 24,
+     .page = kPathBarPage,
+     .group = "Border",
+     .label = "Gap between crumbs (px)",
+     .hint = "0 keeps the crumbs joined; a gap shows the shape of each crumb (pill, leaf)."},
+    {.section = "pathbar",
+     .key = "border_color",
+     .kind = SettingKind::Colour,
+     .default_value = "",
+     .page = kPathBarPage,
+     .group = "Border",
+     .label = "Border colour",
+     .hint = "Empty = theme colour."},
+    {.section = "pathbar",
+     .key = "normal_font",
+     .kind = SettingKind::Font,
+     .default_value = "",
+     .page = kPathBarPage,
+     .group = "Unselected crumbs",
+     .label = "Font (family, size, bold, italic)",
+     .hint = "Empty = theme font."},
+    {.section = "pathbar",
+     .key = "normal_color",
+     .kind = SettingKind::Colour,
+     .default_value = "",
+     .page = kPathBarPage,
+     .group = "Unselected crumbs",
+     .label = "Text colour"},
+    {.section = "pathbar",
+     .key = "normal_bg",
+     .kind = SettingKind::Colour,
+     .default_value = "",
+     .page = kPathBarPage,
+     .group = "Unselected crumbs",
+     .label = "Background colour",
+     .hint = "Empty = theme background."},
+    {.section = "pathbar",
+     .key = "normal_height",
+     .kind = SettingKind::Int,
+     .default_value = "0",
+     .min = 0,
+     .max = 80,
+     .page = kPathBarPage,
+     .group = "Unselected crumbs",
+     .label = "Height (px, 0 = theme)"},
+    {.section = "pathbar",
+     .key = "selected_font",
+     .kind = SettingKind::Font,
+     .default_value = "",
+     .page = kPathBarPage,
+     .group = "Selected crumb",
+     .label = "Font (family, size, bold, italic)",
+     .hint = "The crumb for the folder you are in."},
+    {.section = "pathbar",
+     .key = "selected_color",
+     .kind = SettingKind::Colour,
+     .default_value = "",
+     .page = kPathBarPage,
+     .group = "Selected crumb",
+     .label = "Text colour"},
+    {.section = "pathbar",
+     .key = "selected_bg",
+     .kind = SettingKind::Colour,
+     .default_value = "",
+     .page = kPathBarPage,
+     .group = "Selected crumb",
+     .label = "Background colour",
+     .hint = "Empty = theme background."},
+    {.section = "pathbar",
+     .key = "selected_height",
+     .kind = SettingKind::Int,
+     .default_value = "0",
+     .min = 0,
+     .max = 80,
+     .page = kPathBarPage,
+     .group = "Selected crumb",
+     .label = "Height (px, 0 = theme)"},
+    {.section = "terminal",
+     .key = "prompt_enabled",
+     .kind = SettingKind::Bool,
+     .default_value = "false",
+     .page = kTerminalPage,
+     .group = "Prompt",
+     .label = "Customise the nemo-terminal prompt",
+     .hint =
+         "Needs \"fennick prompt-install\" once (adds a 3-line block to ~/.bashrc / ~/.zshrc)."},
+    {.section = "terminal",
+     .key = "scope",
+     .kind = SettingKind::Choice,
+     .default_value = "nemo",
+     .choices = "nemo,all",
+     .page = kTerminalPage,
+     .group = "Prompt",
+     .label = "Apply to",
+     .hint = "nemo = only the terminal built into Nemo (F4). all = every terminal on this account: "
+             "the system terminal, other terminal programs, ssh sessions. Either way it needs the "
+             "hook (button below, or fennick prompt-install) and shows in NEW terminals."},
+    {.section = "terminal",
+     .key = "style",
+     .kind = SettingKind::Choice,
+     .default_value = "plain",
+     .choices = "plain,powerline",
+     .page = kTerminalPage,
+     .group = "Prompt",
+     .label = "Style",
+     .hint = "plain = coloured text. powerline = each part ({user} {host} {cwd} {git} {time} "
+             "{exit}) becomes a coloured block, joined by the separator shape below, all on the "
+             "first line; the text after {nl} (your symbol) is printed as written. Needs a "
+             "powerline / Nerd font in the terminal."},
+    {.section = "terminal",
+     .key = "separator",
+     .kind = SettingKind::Choice,
+     .default_value = "arrow",
+     .choices = "arrow,rounded,slant,flame,ascii",
+     .page = kTerminalPage,
+     .group = "Prompt",
+     .label = "Separator shape (powerline)",
+     .hint = "arrow, rounded, slant and flame are font glyphs; ascii is a plain > that works in "
+             "any font."},
+    {.section = "terminal",
+     .key = "template",
+     .kind = SettingKind::Text,
+     .default_value = "{user}@{host} {cwd}{git}{nl}{sym} ",
+     .page = kTerminalPage,
+     .group = "Prompt",
+     .label = "Layout",
+     .hint = "What the prompt shows and in which order. Tokens: {user} {host} {cwd} {git} {time} "
+             "{exit} {sym} {nl} (new line). {git} shows the branch only inside a git folder; "
+             "{exit} shows the code only after a failed command. Anything else is literal text."},
+    {.section = "terminal",
+     .key = "cwd_style",
+     .kind = SettingKind::Choice,
+     .default_value = "full",
+     .choices = "full,short,base",
+     .page = kTerminalPage,
+     .group = "Prompt",
+     .label = "Folder shown as",
+     .hint = "How {cwd} prints the current folder. For ~/Projects/nemo/src:  full = "
+             "~/Projects/nemo/src   short = nemo/src (the last two folders)   base = src (only the "
+             "last one)."},
+    {.section = "terminal",
+     .key = "symbol",
+     .kind = SettingKind::Text,
+     .default_value = "$",
+     .page = kTerminalPage,
+     .group = "Prompt",
+     .label = "Prompt symbol",
+     .hint = "Printed where {sym} is, usually at the start of the line you type on."},
+    {.section = "terminal",
+     .key = "bold",
+     .kind = SettingKind::Bool,
+     .default_value = "true",
+     .page = kTerminalPage,
+     .group = "Prompt",
+     .label = "Bold text"},
+    {.section = "terminal",
+     .key = "color_user",
+     .kind = SettingKind::Colour,
+     .default_value = "#4EC9B0",
+     .page = kTerminalPage,
+     .group = "Text colours",
+     .label = "User"},
+    {.section = "terminal",
+     .key = "color_host",
+     .kind = SettingKind::Colour,
+     .default_value = "#569CD6",
+     .page = kTerminalPage,
+     .group = "Text colours",
+     .label = "Host"},
+    {.section = "terminal",
+     .key = "color_cwd",
+     .kind = SettingKind::Colour,
+     .default_value = "#DCDCAA",
+     .page = kTerminalPage,
+     .group = "Text colours",
+     .label = "Folder"},
+    {.section = "terminal",
+     .key = "color_git",
+     .kind = SettingKind::Colour,
+     .default_value = "#C586C0",
+     .page = kTerminalPage,
+     .group = "Text colours",
+     .label = "Git branch"},
+    {.section = "terminal",
+     .key = "color_time",
+     .kind = SettingKind::Colour,
+     .default_value = "#9CDCFE",
+     .page = kTerminalPage,
+     .group = "Text colours",
+     .label = "Time"},
+    {.section = "terminal",
+     .key = "color_exit",
+     .kind = SettingKind::Colour,
+     .default_value = "#F44747",
+     .page = kTerminalPage,
+     .group = "Text colours",
+     .label = "Exit code"},
+    {.section = "terminal",
+     .key = "color_sym",
+     .kind = SettingKind::Colour,
+     .default_value = "#CE9178",
+     .page = kTerminalPage,
+     .group = "Text colours",
+     .label = "Symbol"},
+    {.section = "terminal",
+     .key = "bg_user",
+     .kind = SettingKind::Colour,
+     .default_value = "#1F3D3A",
+     .page = kTerminalPage,
+     .group = "Block backgrounds (powerline)",
+     .label = "User",
+     .hint = "Used only when Style = powerline."},
+    {.section = "terminal",
+     .key = "bg_host",
+     .kind = SettingKind::Colour,
+     .default_value = "#1B2F45",
+     .page = kTerminalPage,
+     .group = "Block backgrounds (powerline)",
+     .label = "Host"},
+    {.section = "terminal",
+     .key = "bg_cwd",
+     .kind = SettingKind::Colour,
+     .default_value = "#3B3B26",
+     .page = kTerminalPage,
+     .group = "Block backgrounds (powerline)",
+     .label = "Folder"},
+    {.section = "terminal",
+     .key = "bg_git",
+     .kind = SettingKind::Colour,
+     .default_value = "#3A2A3A",
+     .page = kTerminalPage,
+     .group = "Block backgrounds (powerline)",
+     .label = "Git branch"},
+    {.section = "terminal",
+     .key = "bg_time",
+     .kind = SettingKind::Colour,
+     .default_value = "#1F3340",
+     .page = kTerminalPage,
+     .group = "Block backgrounds (powerline)",
+     .label = "Time"},
+    {.section = "terminal",
+     .key = "bg_exit",
+     .kind = SettingKind::Colour,
+     .default_value = "#4A1F1F",
+     .page = kTerminalPage,
+     .group = "Block backgrounds (powerline)",
+     .label = "Exit code"},
+    {.section = "terminal",
+     .key = "raw_bash",
+     .kind = SettingKind::Text,
+     .default_value = "",
+     .page = kTerminalPage,
+     .group = "Advanced (for experts)",
+     .label = "Your own prompt for bash",
+     .hint = "Write the bash prompt string yourself, e.g.  \\u@\\h:\\w\\$   (\\u user, \\h host, "
+             "\\w folder, \\$ the $ sign). When filled it replaces everything above for bash. "
+             "Leave empty to use the builder."},
+    {.section = "terminal",
+     .key = "raw_zsh",
+     .kind = SettingKind::Text,
+     .default_value = "",
+     .page = kTerminalPage,
+     .group = "Advanced (for experts)",
+     .label = "Your own prompt for zsh",
+     .hint = "The same for zsh, which spells it differently, e.g.  %n@%m:%~ %#   (%n user, %m "
+             "host, %~ folder, %# the $ sign). Leave empty to use the builder."},
+    {.section = "terminal",
+     .key = "keys",
+     .kind = SettingKind::Choice,
+     .default_value = "system",
+     .choices = "system,default,custom",
+     .page = kTerminalPage,
+     .group = "Copy and paste keys (the terminal inside Nemo)",
+     .label = "Copy / paste keys",
+     .hint = "system = the same keys as your system terminal (read live from the GNOME / Mint "
+             "terminal settings). default = Nemo's own Ctrl+Shift+C / Ctrl+Shift+V. custom = the "
+             "two keys below. Works on any keyboard layout. Needs the tuned Nemo."},
+    {.section = "terminal",
+     .key = "key_copy",
+     .kind = SettingKind::Keys,
+     .default_value = "<Primary><Shift>c",
+     .page = kTerminalPage,
+     .group = "Copy and paste keys (the terminal inside Nemo)",
+     .label = "Copy key (custom)",
+     .hint = "Click the box, press the keys. If it is plain Ctrl+C, Ctrl+C still interrupts a "
+             "program when nothing is selected."},
+    {.section = "terminal",
+     .key = "key_paste",
+     .kind = SettingKind::Keys,
+     .default_value = "<Primary><Shift>v",
+     .page = kTerminalPage,
+     .group = "Copy and paste keys (the terminal inside Nemo)",
+     .label = "Paste key (custom)"},
+    {.section = "panes",
+     .key = "enabled",
+     .kind = SettingKind::Bool,
+     .default_value = "true",
+     .page = kPanesPage,
+     .group = "Extra panes",
+     .label = "Enable the pane shortcuts",
+     .hint = "Needs the tuned Nemo."},
+    {.section = "panes",
+     .key = "max_panes",
+     .kind = SettingKind::Int,
+     .default_value = "6",
+     .min = 2,
+     .max = 12,
+     .page = kPanesPage,
+     .group = "Extra panes",
+     .label = "Most panes at once"},
+    {.section = "panes",
+     .key = "key_add",
+     .kind = SettingKind::Keys,
+     .default_value = "F3",
+     .page = kPanesPage,
+     .group = "Shortcuts",
+     .label = "Add a pane at the end",
+     .hint = "Click the box, press the keys, Esc clears. While the pane keys are on, Nemo's own F3 "
+             "(Extra Pane) is switched off, and these keys also work while the terminal has the "
+             "focus. F3 to F6 replace Nemo's Extra Pane, Reload, and Switch to Other Pane keys "
+             "(the menus still work; Reload is also Ctrl+R)."},
+    {.section = "panes",
+     .key = "key_remove",
+     .kind = SettingKind::Keys,
+     .default_value = "F4",
+     .page = kPanesPage,
+     .group = "Shortcuts",
+     .label = "Delete the selected pane",
+     .hint = "The selected pane is the one with the white background."},
+    {.section = "panes",
+     .key = "key_left",
+     .kind = SettingKind::Keys,
+     .default_value = "F5",
+     .page = kPanesPage,
+     .group = "Shortcuts",
+     .label = "Move the selected pane left"},
+    {.section = "panes",
+     .key = "key_right",
+     .kind = SettingKind::Keys,
+     .default_value = "F6",
+     .page = kPanesPage,
+     .group = "Shortcuts",
+     .label = "Move the selected pane right"},
+    {.section = "sidebar",
+     .key = "places_extras",
+     .kind = SettingKind::Bool,
+     .default_value = "true",
+     .page = kSidebarPage,
+     .group = "Places view",
+     .label = "Also use these in the Places view",
+     .hint =
+         "The space bar, [size, files, folders] and the read-only colour also appear in the Places "
+         "sidebar (your bookmarks, devices and special folders), not only in the Tree view."},
+    {.section = "sidebar",
+     .key = "space_bars",
+     .kind = SettingKind::Bool,
+     .default_value = "true",
+     .page = kSidebarPage,
+     .group = "Space bars",
+     .label = "Used-space bar on mounted devices and partitions",
+     .hint = "The bar under File System, shown for every mount in the tree."},
+    {.section = "sidebar",
+     .key = "stats_enabled",
+     .kind = SettingKind::Bool,
+     .default_value = "true",
+     .page = kSidebarPage,
+     .group = "Folder statistics",
+     .label = "Show [size, files, folders] after each name",
+     .hint = "Calculated in the background and cached."},
+    {.section = "sidebar",
+     .key = "stats_roots",
+     .kind = SettingKind::Bool,
+     .default_value = "true",
+     .page = kSidebarPage,
+     .group = "Folder statistics",
+     .label = "Show used / total for devices",
+     .hint = "Uses the file system figures, no scanning."},
+    {.section = "sidebar",
+     .key = "stats_show_size",
+     .kind = SettingKind::Bool,
+     .default_value = "true",
+     .page = kSidebarPage,
+     .group = "Folder statistics",
+     .label = "Show the size"},
+    {.section = "sidebar",
+     .key = "stats_show_files",
+     .kind = SettingKind::Bool,
+     .default_value = "true",
+     .page = kSidebarPage,
+     .group = "Folder statistics",
+     .label = "Show the file count"},
+    {.section = "sidebar",
+     .key = "stats_show_dirs",
+     .kind = SettingKind::Bool,
+     .default_value = "true",
+     .page = kSidebarPage,
+     .group = "Folder statistics",
+     .label = "Show the folder count"},
+    {.section = "sidebar",
+     .key = "stats_max_entries",
+     .kind = SettingKind::Int,
+     .default_value = "200000",
+     .min = 1000,
+     .max = 5000000,
+     .page = kSidebarPage,
+     .group = "Folder statistics",
+     .label = "Stop counting after (entries)",
+     .hint = "A folder bigger than this shows a lower bound (≥)."},
+    {.section = "sidebar",
+     .key = "stats_max_seconds",
+     .kind = SettingKind::Int,
+     .default_value = "20",
+     .min = 1,
+     .max = 600,
+     .page = kSidebarPage,
+     .group = "Folder statistics",
+     .label = "Stop counting after (seconds)"},
+    {.section = "sidebar",
+     .key = "stats_ttl_seconds",
+     .kind = SettingKind::Int,
+     .default_value = "180",
+     .min = 5,
+     .max = 86400,
+     .page = kSidebarPage,
+     .group = "Folder statistics",
+     .label = "Recount after (seconds)"},
+    {.section = "sidebar",
+     .key = "readonly_enabled",
+     .kind = SettingKind::Bool,
+     .default_value = "true",
+     .page = kSidebarPage,
+     .group = "Folders you cannot write to",
+     .label = "Colour folders without write permission"},
+    {.section = "sidebar",
+     .key = "readonly_color_light",
+     .kind = SettingKind::Colour,
+     .default_value = "#B05A00",
+     .page = kSidebarPage,
+     .group = "Folders you cannot write to",
+     .label = "Colour on a light theme",
+     .hint = "Default is colour-blind safe (orange, not red/green)."},
+    {.section = "sidebar",
+     .key = "readonly_color_dark",
+     .kind = SettingKind::Colour,
+     .default_value = "#E69F00",
+     .page = kSidebarPage,
+     .group = "Folders you cannot write to",
+     .label = "Colour on a dark theme"},
+    {.section = "sidebar",
+     .key = "readonly_italic",
+     .kind = SettingKind::Bool,
+     .default_value = "true",
+     .page = kSidebarPage,
+     .group = "Folders you cannot write to",
+     .label = "Also use italic",
+     .hint = "A second cue that does not depend on colour."},
+    {.section = "sidebar",
+     .key = "readonly_marker",
+     .kind = SettingKind::Choice,
+     .default_value = "none",
+     .choices = "none,underline,lock",
+     .page = kSidebarPage,
+     .group = "Folders you cannot write to",
+     .label = "Extra marker",
+     .hint = "underline or a lock symbol after the name: a cue that works even with no colour "
+             "vision at all."},
+};
 
 }  // namespace
 
-void add_setting(const char* section, const char* key, SettingKind kind, const char* default_value,
-                 int32_t min, int32_t max, const char* choices, const char* page, const char* group,
-                 const char* label, const char* hint) {
-  catalogue.push_back(
-      Setting{section, key, kind, default_value, min, max, choices, page, group, label, hint});
-}
-
-void add_plain_setting(const char* section, const char* key, SettingKind kind,
-                       const char* default_value, const char* page, const char* group,
-                       const char* label, const char* hint) {
-  add_setting(section, key, kind, default_value, 0, 0, "", page, group, label, hint);
-}
+void build_catalogue() {}
 
 int setting_count() {
-  return static_cast<int>(catalogue.size());
+  return static_cast<int>(std::size(kSettings));
 }
 
 const Setting& setting_at(int index) {
-  return catalogue[static_cast<size_t>(index)];
+  return kSettings[static_cast<size_t>(index)];
 }
 
 std::string setting_name(int index) {
@@ -37,186 +567,21 @@ std::string setting_name(int index) {
   return name;
 }
 
-void build_catalogue() {
-  catalogue.clear();
-  catalogue.reserve(62);
-  add_plain_setting("pathbar", "enabled", SettingKind::Bool, "false", "Path bar", "Path bar",
-                    "Customise the path bar",
-                    "Off = Nemo keeps its theme look. On = the values below are applied (live).");
-  add_setting("pathbar", "border_style", SettingKind::Choice, "solid", 0, 0,
-              "none,solid,dashed,dotted,double,groove,ridge,inset,outset", "Path bar", "Border",
-              "Border style", "");
-  add_setting("pathbar", "border_width", SettingKind::Int, "1", 0, 8, "", "Path bar", "Border",
-              "Border width (px)", "");
-  add_setting("pathbar", "shape", SettingKind::Choice, "custom", 0, 0,
-              "custom,square,soft,round,pill,tab,tab_bottom,leaf,leaf_reverse", "Path bar",
-              "Border", "Crumb shape",
-              "square = sharp corners; soft/round = rounded corners; pill = fully rounded ends; "
-              "tab = rounded on top; tab_bottom = rounded at the bottom; leaf / leaf_reverse = two "
-              "opposite corners rounded; custom = use the corner radius below.");
-  add_setting("pathbar", "border_radius", SettingKind::Int, "3", 0, 40, "", "Path bar", "Border",
-              "Corner radius (px, shape = custom)", "");
-  add_setting("pathbar", "spacing", SettingKind::Int, "0", 0, 24, "", "Path bar", "Border",
-              "Gap between crumbs (px)",
-              "0 keeps the crumbs joined; a gap shows the shape of each crumb (pill, leaf).");
-  add_plain_setting("pathbar", "border_color", SettingKind::Colour, "", "Path bar", "Border",
-                    "Border colour", "Empty = theme colour.");
-  add_plain_setting("pathbar", "normal_font", SettingKind::Font, "", "Path bar",
-                    "Unselected crumbs", "Font (family, size, bold, italic)",
-                    "Empty = theme font.");
-  add_plain_setting("pathbar", "normal_color", SettingKind::Colour, "", "Path bar",
-                    "Unselected crumbs", "Text colour", "");
-  add_plain_setting("pathbar", "normal_bg", SettingKind::Colour, "", "Path bar",
-                    "Unselected crumbs", "Background colour", "Empty = theme background.");
-  add_setting("pathbar", "normal_height", SettingKind::Int, "0", 0, 80, "", "Path bar",
-              "Unselected crumbs", "Height (px, 0 = theme)", "");
-  add_plain_setting("pathbar", "selected_font", SettingKind::Font, "", "Path bar", "Selected crumb",
-                    "Font (family, size, bold, italic)", "The crumb for the folder you are in.");
-  add_plain_setting("pathbar", "selected_color", SettingKind::Colour, "", "Path bar",
-                    "Selected crumb", "Text colour", "");
-  add_plain_setting("pathbar", "selected_bg", SettingKind::Colour, "", "Path bar", "Selected crumb",
-                    "Background colour", "Empty = theme background.");
-  add_setting("pathbar", "selected_height", SettingKind::Int, "0", 0, 80, "", "Path bar",
-              "Selected crumb", "Height (px, 0 = theme)", "");
-  add_plain_setting(
-      "terminal", "prompt_enabled", SettingKind::Bool, "false", "Terminal", "Prompt",
-      "Customise the nemo-terminal prompt",
-      "Needs \"fennick prompt-install\" once (adds a 3-line block to ~/.bashrc / ~/.zshrc).");
-  add_setting(
-      "terminal", "scope", SettingKind::Choice, "nemo", 0, 0, "nemo,all", "Terminal", "Prompt",
-      "Apply to",
-      "nemo = only the terminal built into Nemo (F4). all = every terminal on this account: the "
-      "system terminal, other terminal programs, ssh sessions. Either way it needs the hook "
-      "(button below, or fennick prompt-install) and shows in NEW terminals.");
-  add_setting("terminal", "style", SettingKind::Choice, "plain", 0, 0, "plain,powerline",
-              "Terminal", "Prompt", "Style",
-              "plain = coloured text. powerline = each part ({user} {host} {cwd} {git} {time} "
-              "{exit}) becomes a coloured block, joined by the separator shape below, all on the "
-              "first line; the text after {nl} (your symbol) is printed as written. Needs a "
-              "powerline / Nerd font in the terminal.");
-  add_setting("terminal", "separator", SettingKind::Choice, "arrow", 0, 0,
-              "arrow,rounded,slant,flame,ascii", "Terminal", "Prompt",
-              "Separator shape (powerline)",
-              "arrow, rounded, slant and flame are font glyphs; ascii is a plain > that works in "
-              "any font.");
-  add_plain_setting(
-      "terminal", "template", SettingKind::Text, "{user}@{host} {cwd}{git}{nl}{sym} ", "Terminal",
-      "Prompt", "Layout",
-      "What the prompt shows and in which order. Tokens: {user} {host} {cwd} {git} {time} {exit} "
-      "{sym} {nl} (new line). {git} shows the branch only inside a git folder; {exit} shows the "
-      "code only after a failed command. Anything else is literal text.");
-  add_setting(
-      "terminal", "cwd_style", SettingKind::Choice, "full", 0, 0, "full,short,base", "Terminal",
-      "Prompt", "Folder shown as",
-      "How {cwd} prints the current folder. For ~/Projects/nemo/src:  full = ~/Projects/nemo/src   "
-      "short = nemo/src (the last two folders)   base = src (only the last one).");
-  add_plain_setting("terminal", "symbol", SettingKind::Text, "$", "Terminal", "Prompt",
-                    "Prompt symbol",
-                    "Printed where {sym} is, usually at the start of the line you type on.");
-  add_plain_setting("terminal", "bold", SettingKind::Bool, "true", "Terminal", "Prompt",
-                    "Bold text", "");
-  add_plain_setting("terminal", "color_user", SettingKind::Colour, "#4EC9B0", "Terminal",
-                    "Text colours", "User", "");
-  add_plain_setting("terminal", "color_host", SettingKind::Colour, "#569CD6", "Terminal",
-                    "Text colours", "Host", "");
-  add_plain_setting("terminal", "color_cwd", SettingKind::Colour, "#DCDCAA", "Terminal",
-                    "Text colours", "Folder", "");
-  add_plain_setting("terminal", "color_git", SettingKind::Colour, "#C586C0", "Terminal",
-                    "Text colours", "Git branch", "");
-  add_plain_setting("terminal", "color_time", SettingKind::Colour, "#9CDCFE", "Terminal",
-                    "Text colours", "Time", "");
-  add_plain_setting("terminal", "color_exit", SettingKind::Colour, "#F44747", "Terminal",
-                    "Text colours", "Exit code", "");
-  add_plain_setting("terminal", "color_sym", SettingKind::Colour, "#CE9178", "Terminal",
-                    "Text colours", "Symbol", "");
-  add_plain_setting("terminal", "bg_user", SettingKind::Colour, "#1F3D3A", "Terminal",
-                    "Block backgrounds (powerline)", "User", "Used only when Style = powerline.");
-  add_plain_setting("terminal", "bg_host", SettingKind::Colour, "#1B2F45", "Terminal",
-                    "Block backgrounds (powerline)", "Host", "");
-  add_plain_setting("terminal", "bg_cwd", SettingKind::Colour, "#3B3B26", "Terminal",
-                    "Block backgrounds (powerline)", "Folder", "");
-  add_plain_setting("terminal", "bg_git", SettingKind::Colour, "#3A2A3A", "Terminal",
-                    "Block backgrounds (powerline)", "Git branch", "");
-  add_plain_setting("terminal", "bg_time", SettingKind::Colour, "#1F3340", "Terminal",
-                    "Block backgrounds (powerline)", "Time", "");
-  add_plain_setting("terminal", "bg_exit", SettingKind::Colour, "#4A1F1F", "Terminal",
-                    "Block backgrounds (powerline)", "Exit code", "");
-  add_plain_setting("terminal", "raw_bash", SettingKind::Text, "", "Terminal",
-                    "Advanced (for experts)", "Your own prompt for bash",
-                    "Write the bash prompt string yourself, e.g.  \\u@\\h:\\w\\$   (\\u user, \\h "
-                    "host, \\w folder, \\$ the $ sign). When filled it replaces everything above "
-                    "for bash. Leave empty to use the builder.");
-  add_plain_setting("terminal", "raw_zsh", SettingKind::Text, "", "Terminal",
-                    "Advanced (for experts)", "Your own prompt for zsh",
-                    "The same for zsh, which spells it differently, e.g.  %n@%m:%~ %#   (%n user, "
-                    "%m host, %~ folder, %# the $ sign). Leave empty to use the builder.");
-  add_setting("terminal", "keys", SettingKind::Choice, "system", 0, 0, "system,default,custom",
-              "Terminal", "Copy and paste keys (the terminal inside Nemo)", "Copy / paste keys",
-              "system = the same keys as your system terminal (read live from the GNOME / Mint "
-              "terminal settings). default = Nemo's own Ctrl+Shift+C / Ctrl+Shift+V. custom = the "
-              "two keys below. Works on any keyboard layout. Needs the tuned Nemo.");
-  add_plain_setting("terminal", "key_copy", SettingKind::Keys, "<Primary><Shift>c", "Terminal",
-                    "Copy and paste keys (the terminal inside Nemo)", "Copy key (custom)",
-                    "Click the box, press the keys. If it is plain Ctrl+C, Ctrl+C still interrupts "
-                    "a program when nothing is selected.");
-  add_plain_setting("terminal", "key_paste", SettingKind::Keys, "<Primary><Shift>v", "Terminal",
-                    "Copy and paste keys (the terminal inside Nemo)", "Paste key (custom)", "");
-  add_plain_setting("panes", "enabled", SettingKind::Bool, "true", "Panes", "Extra panes",
-                    "Enable the pane shortcuts", "Needs the tuned Nemo.");
-  add_setting("panes", "max_panes", SettingKind::Int, "6", 2, 12, "", "Panes", "Extra panes",
-              "Most panes at once", "");
-  add_plain_setting("panes", "key_add", SettingKind::Keys, "F3", "Panes", "Shortcuts",
-                    "Add a pane at the end",
-                    "Click the box, press the keys, Esc clears. While the pane keys are on, Nemo's "
-                    "own F3 (Extra Pane) is switched off, and these keys also work while the "
-                    "terminal has the focus. F3 to F6 replace Nemo's Extra Pane, Reload, and "
-                    "Switch to Other Pane keys (the menus still work; Reload is also Ctrl+R).");
-  add_plain_setting("panes", "key_remove", SettingKind::Keys, "F4", "Panes", "Shortcuts",
-                    "Delete the selected pane",
-                    "The selected pane is the one with the white background.");
-  add_plain_setting("panes", "key_left", SettingKind::Keys, "F5", "Panes", "Shortcuts",
-                    "Move the selected pane left", "");
-  add_plain_setting("panes", "key_right", SettingKind::Keys, "F6", "Panes", "Shortcuts",
-                    "Move the selected pane right", "");
-  add_plain_setting(
-      "sidebar", "places_extras", SettingKind::Bool, "true", "Sidebar", "Places view",
-      "Also use these in the Places view",
-      "The space bar, [size, files, folders] and the read-only colour also appear in the Places "
-      "sidebar (your bookmarks, devices and special folders), not only in the Tree view.");
-  add_plain_setting("sidebar", "space_bars", SettingKind::Bool, "true", "Sidebar", "Space bars",
-                    "Used-space bar on mounted devices and partitions",
-                    "The bar under File System, shown for every mount in the tree.");
-  add_plain_setting("sidebar", "stats_enabled", SettingKind::Bool, "true", "Sidebar",
-                    "Folder statistics", "Show [size, files, folders] after each name",
-                    "Calculated in the background and cached.");
-  add_plain_setting("sidebar", "stats_roots", SettingKind::Bool, "true", "Sidebar",
-                    "Folder statistics", "Show used / total for devices",
-                    "Uses the file system figures, no scanning.");
-  add_plain_setting("sidebar", "stats_show_size", SettingKind::Bool, "true", "Sidebar",
-                    "Folder statistics", "Show the size", "");
-  add_plain_setting("sidebar", "stats_show_files", SettingKind::Bool, "true", "Sidebar",
-                    "Folder statistics", "Show the file count", "");
-  add_plain_setting("sidebar", "stats_show_dirs", SettingKind::Bool, "true", "Sidebar",
-                    "Folder statistics", "Show the folder count", "");
-  add_setting("sidebar", "stats_max_entries", SettingKind::Int, "200000", 1000, 5000000, "",
-              "Sidebar", "Folder statistics", "Stop counting after (entries)",
-              "A folder bigger than this shows a lower bound (≥).");
-  add_setting("sidebar", "stats_max_seconds", SettingKind::Int, "20", 1, 600, "", "Sidebar",
-              "Folder statistics", "Stop counting after (seconds)", "");
-  add_setting("sidebar", "stats_ttl_seconds", SettingKind::Int, "180", 5, 86400, "", "Sidebar",
-              "Folder statistics", "Recount after (seconds)", "");
-  add_plain_setting("sidebar", "readonly_enabled", SettingKind::Bool, "true", "Sidebar",
-                    "Folders you cannot write to", "Colour folders without write permission", "");
-  add_plain_setting("sidebar", "readonly_color_light", SettingKind::Colour, "#B05A00", "Sidebar",
-                    "Folders you cannot write to", "Colour on a light theme",
-                    "Default is colour-blind safe (orange, not red/green).");
-  add_plain_setting("sidebar", "readonly_color_dark", SettingKind::Colour, "#E69F00", "Sidebar",
-                    "Folders you cannot write to", "Colour on a dark theme", "");
-  add_plain_setting("sidebar", "readonly_italic", SettingKind::Bool, "true", "Sidebar",
-                    "Folders you cannot write to", "Also use italic",
-                    "A second cue that does not depend on colour.");
-  add_setting("sidebar", "readonly_marker", SettingKind::Choice, "none", 0, 0,
-              "none,underline,lock", "Sidebar", "Folders you cannot write to", "Extra marker",
-              "underline or a lock symbol after the name: a cue that works even with no colour "
-              "vision at all.");
+int page_count() {
+  return static_cast<int>(std::size(kPages));
+}
+
+const SettingsPage& page_at(int index) {
+  return kPages[static_cast<size_t>(index)];
+}
+
+const SettingsPage& page_of(Page id) {
+  return kPages[static_cast<size_t>(id)];
+}
+
+const SettingsPage* find_page(std::string_view title) {
+  for (const SettingsPage& page : kPages) {
+    if (page.title == title) return &page;
+  }
+  return nullptr;
 }
