@@ -1,6 +1,8 @@
-// Prints the settings catalogue as C initialisers, one row a line: page, group, kind letter,
-// label, hint, choices, min, max, default value. The minimal GTK program of gui_startup.sh
-// builds its notebook from them, so that it always has the same controls as the catalogue.
+// Prints the settings catalogue as C definitions: the array rows, one row a line (page, group,
+// kind letter, label, hint, choices, min, max, default value), and the array pages, one page a
+// line in tab order (title, letter of the extras the window adds after its settings). The
+// minimal GTK program of gui_startup.sh builds its notebook from them, so that it always has the
+// same pages and controls as the settings window.
 // With --counts: how many widgets of each kind the rows make, as one line of text.
 #include <cstdio>
 #include <cstring>
@@ -45,6 +47,20 @@ char kind_letter(SettingKind kind) {
   return '?';
 }
 
+char extras_letter(PageExtras extras) {
+  switch (extras) {
+    case PageExtras::None:
+      return 'n';
+    case PageExtras::PathBarPreview:
+      return 'p';
+    case PageExtras::PromptPreviewAndFont:
+      return 't';
+    case PageExtras::ReadonlyPresets:
+      return 'r';
+  }
+  return '?';
+}
+
 void print_counts() {
   int kinds[7] = {};
   int hints = 0, groups = 0;
@@ -81,6 +97,7 @@ int main(int argc, char** argv) {
     print_counts();
     return 0;
   }
+  std::printf("static const struct row rows[] = {\n");
   for (int i = 0; i < setting_count(); ++i) {
     const Setting& row = setting_at(i);
     std::printf("{");
@@ -97,5 +114,13 @@ int main(int argc, char** argv) {
     print_string(row.default_value);
     std::printf("},\n");
   }
+  std::printf("};\nstatic const struct page pages[] = {\n");
+  for (int i = 0; i < page_count(); ++i) {
+    const SettingsPage& page = page_at(i);
+    std::printf("{");
+    print_string(page.title);
+    std::printf(", '%c'},\n", extras_letter(page.extras));
+  }
+  std::printf("};\n");
   return 0;
 }

@@ -4,13 +4,14 @@
  *   gui_floor notebook   the same widgets as fennick's settings window, built with plain GTK calls
  *                        and nothing else ("Floor notebook")
  *
- * The notebook has a tab per catalogue page and a "Backup" tab. Every catalogue row gets what the
- * settings window gives it: a caption label, its control (check button, spin button, entry,
- * combo box with its words, colour or font button in a box with a value label and a "reset"
- * button), the hint as the control's tooltip and as a small markup label under it, and a bold
- * group heading where the group changes; every control gets a change handler and its default
- * value. The pages carry the same extra widgets as the settings window's (path-bar toggle
- * buttons, preview and status labels, action buttons, the palette combo box, the Backup grid).
+ * The notebook has a tab per catalogue page, in the catalogue's order, and a "Backup" tab.
+ * Every catalogue row gets what the settings window gives it: a caption label, its control (check
+ * button, spin button, entry, combo box with its words, colour or font button in a box with a
+ * value label and a "reset" button), the hint as the control's tooltip and as a small markup
+ * label under it, and a bold group heading where the group changes; every control gets a change
+ * handler and its default value. The pages carry the same extra widgets as the settings window's,
+ * chosen by the same field of the catalogue's page table (path-bar toggle buttons, preview and
+ * status labels, action buttons, the palette combo box), and the Backup grid.
  * What it leaves out is fennick's own work: the settings file, opening GTK at run time, the font
  * detection, the generated previews and stylesheet, the window icon.
  * With BENCH_PHASES_FILE set it notes the times of its start-up phases there (phase_clock.h).
@@ -34,10 +35,15 @@ struct row {
   const char* value;
 };
 
-static const struct row rows[] = {
-#include "catalogue_layout.inc"
+struct page {
+  const char* title;
+  char extras; /* n none, p path-bar preview, t prompt preview and font, r read-only presets */
 };
+
+/* static const struct row rows[] and static const struct page pages[] */
+#include "catalogue_layout.inc"
 static const int row_count = (int)(sizeof rows / sizeof rows[0]);
+static const int page_count = (int)(sizeof pages / sizeof pages[0]);
 
 static void on_change(GtkWidget* widget, gpointer data) {
   (void)widget;
@@ -148,8 +154,8 @@ static GtkWidget* wrapped(const char* text, int width) {
 }
 
 /* The widgets the settings window adds after a page's settings. */
-static void page_extras(GtkGrid* grid, const char* page, int row) {
-  if (strcmp(page, "Path bar") == 0) {
+static void page_extras(GtkGrid* grid, char extras, int row) {
+  if (extras == 'p') {
     gtk_grid_attach(grid, heading("Preview", 14), 0, row, 2, 1);
     GtkWidget* bar = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
     const char* crumbs[] = {"Home", "Projects", "nemo"};
@@ -159,7 +165,7 @@ static void page_extras(GtkGrid* grid, const char* page, int row) {
       if (i == 2) gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(crumb), TRUE);
     }
     gtk_grid_attach(grid, bar, 0, row + 1, 2, 1);
-  } else if (strcmp(page, "Terminal") == 0) {
+  } else if (extras == 't') {
     gtk_grid_attach(grid, heading("Preview", 14), 0, row, 2, 1);
     GtkWidget* preview = gtk_label_new(NULL);
     gtk_label_set_markup(GTK_LABEL(preview),
@@ -177,7 +183,7 @@ static void page_extras(GtkGrid* grid, const char* page, int row) {
     gtk_widget_set_tooltip_text(use, "Sets the terminal font");
     gtk_grid_attach(grid, button_box(install, use, button("Restore terminal font")), 0, row + 5, 2,
                     1);
-  } else if (strcmp(page, "Sidebar") == 0) {
+  } else if (extras == 'r') {
     gtk_grid_attach(grid, heading("Presets", 14), 0, row, 2, 1);
     GtkWidget* picker = gtk_combo_box_text_new();
     for (int i = 0; i < 8; ++i) {
@@ -192,7 +198,7 @@ static void page_extras(GtkGrid* grid, const char* page, int row) {
   }
 }
 
-static GtkWidget* settings_page(const char* page) {
+static GtkWidget* settings_page(const struct page* page) {
   GtkWidget* grid = gtk_grid_new();
   gtk_grid_set_row_spacing(GTK_GRID(grid), 8);
   gtk_grid_set_column_spacing(GTK_GRID(grid), 14);
@@ -201,7 +207,7 @@ static GtkWidget* settings_page(const char* page) {
   const char* group = "";
   for (int i = 0; i < row_count; ++i) {
     const struct row* row = &rows[i];
-    if (strcmp(row->page, page) != 0) continue;
+    if (strcmp(row->page, page->title) != 0) continue;
     if (strcmp(row->group, group) != 0) {
       gtk_grid_attach(GTK_GRID(grid), heading(row->group, 8), 0, at++, 2, 1);
       group = row->group;
@@ -224,7 +230,7 @@ static GtkWidget* settings_page(const char* page) {
       gtk_grid_attach(GTK_GRID(grid), hint, 1, at++, 1, 1);
     }
   }
-  page_extras(GTK_GRID(grid), page, at);
+  page_extras(GTK_GRID(grid), page->extras, at);
   GtkWidget* scrolled = gtk_scrolled_window_new(NULL, NULL);
   gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER,
                                  GTK_POLICY_AUTOMATIC);
@@ -294,17 +300,9 @@ int main(int argc, char** argv) {
     GtkWidget* notebook = gtk_notebook_new();
     gtk_widget_set_vexpand(notebook, TRUE);
     gtk_box_pack_start(GTK_BOX(box), notebook, TRUE, TRUE, 0);
-    const char* pages[16];
-    int page_count = 0;
-    for (int i = 0; i < row_count; ++i) {
-      int seen = 0;
-      for (int k = 0; k < page_count; ++k)
-        seen = seen || strcmp(pages[k], rows[i].page) == 0;
-      if (!seen && page_count < 16) pages[page_count++] = rows[i].page;
-    }
     for (int k = 0; k < page_count; ++k)
-      gtk_notebook_append_page(GTK_NOTEBOOK(notebook), settings_page(pages[k]),
-                               gtk_label_new(pages[k]));
+      gtk_notebook_append_page(GTK_NOTEBOOK(notebook), settings_page(&pages[k]),
+                               gtk_label_new(pages[k].title));
     gtk_notebook_append_page(GTK_NOTEBOOK(notebook), backup_page(), gtk_label_new("Backup"));
     GtkWidget* status = label("Settings: /tmp/settings.ini", 0);
     gtk_widget_set_margin_bottom(status, 6);
