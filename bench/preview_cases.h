@@ -20,7 +20,8 @@ inline const char kLongTemplate[] =
     "{time} {cwd} {sym} typing goes here > ";
 
 inline void set_or_die(const char* name, const char* value) {
-  if (!set_setting(name, value)) std::exit(1);
+  std::string problem;
+  if (!set_setting(name, value, problem)) std::exit(1);
 }
 
 // The path bar fully customised, so that every rule of the stylesheet is generated.

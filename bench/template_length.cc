@@ -61,8 +61,9 @@ int main(int argc, char** argv) {
       reset_all_to_defaults();
       std::string layout = repeated(shape.piece, size);
       if (shape.name == std::string("open braces, one close")) layout += "{nl}";
-      if (!set_setting("terminal.template", layout) ||
-          !set_setting("terminal.prompt_enabled", "true")) {
+      std::string problem;
+      if (!set_setting("terminal.template", layout, problem) ||
+          !set_setting("terminal.prompt_enabled", "true", problem)) {
         std::puts("template refused");
         return 1;
       }

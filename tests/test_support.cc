@@ -163,10 +163,8 @@ void make_dir(const std::string& path) {
 }
 
 void set_value(const std::string& name, const std::string& value) {
-  testing::internal::CaptureStderr();
-  bool stored = set_setting(name, value);
-  std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_TRUE(stored) << err;
+  std::string problem;
+  EXPECT_TRUE(set_setting(name, value, problem)) << problem;
 }
 
 bool is_symlink(const std::string& path) {

@@ -6,11 +6,12 @@
 #include "presets/palettes.h"
 #include "settings/ascii_text.h"
 #include "settings/console.h"
+#include "settings/locations.h"
 
 int cmd_palette(const CommandLine& line) {
   const std::string name = ascii_lowered(line.operand(1));
   if (name.empty() || !apply_palette(name)) {
-    print_err(std::string("palettes: ") + kPaletteNames + "\n");
+    print_err("palettes: " + palette_names() + "\n");
     return 2;
   }
   save_and_apply();
@@ -23,7 +24,9 @@ int cmd_export(const CommandLine& line) {
     print_usage();
     return 2;
   }
-  export_settings(line.operand(1));
+  const std::string path = line.operand(1);
+  const int count = export_settings(path);
+  print_out("exported " + std::to_string(count) + " settings to " + path + "\n");
   return 0;
 }
 
@@ -32,5 +35,14 @@ int cmd_import(const CommandLine& line) {
     print_usage();
     return 2;
   }
-  return import_settings(line.operand(1)) ? 0 : 1;
+  const std::string path = line.operand(1);
+  const ImportOutcome outcome = import_settings(path);
+  if (!outcome.skipped_note.empty()) print_err("fennick: " + outcome.skipped_note + "\n");
+  if (!outcome.imported) {
+    print_err("fennick: " + outcome.refusal + "\n");
+    return 1;
+  }
+  print_out("imported " + printable(path) + "  (previous settings kept in " + settings_path() +
+            ".bak)\n");
+  return 0;
 }

@@ -39,7 +39,11 @@ int cmd_set(const CommandLine& line) {
   // Every pair is tried so that every bad one is reported; nothing is saved unless all succeed.
   bool all_stored = true;
   for (size_t i = 2; i + 1 < line.args.size(); i += 2) {
-    all_stored = set_setting(line.args[i], line.args[i + 1]) && all_stored;
+    std::string problem;
+    if (!set_setting(line.args[i], line.args[i + 1], problem)) {
+      print_err("fennick: " + problem + "\n");
+      all_stored = false;
+    }
   }
   if (!all_stored) return 1;
   save_and_apply();

@@ -2,32 +2,6 @@
 
 #include "settings/value_access.h"
 
-namespace {
-
-int hex_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
-
-bool parse_hex_colour(const std::string& colour, int& red, int& green, int& blue) {
-  if (colour.size() != 7 || colour[0] != '#') return false;
-  int channels[3];
-  for (int i = 0; i < 3; ++i) {
-    int high = hex_value(colour[static_cast<size_t>(1 + 2 * i)]);
-    int low = hex_value(colour[static_cast<size_t>(2 + 2 * i)]);
-    if (high < 0 || low < 0) return false;
-    channels[i] = high * 16 + low;
-  }
-  red = channels[0];
-  green = channels[1];
-  blue = channels[2];
-  return true;
-}
-
 std::string rgb_triplet_or(const std::string& colour, const std::string& fallback) {
   int red, green, blue;
   if (!parse_hex_colour(colour, red, green, blue)) return fallback;

@@ -3,10 +3,10 @@
 
 #include <string>
 
+#include "settings/value_access.h"  // parse_hex_colour
+
 enum class ShellDialect { Bash, Zsh };
 
-// "#RRGGBB" (either letter case) into three channels; false for any other text.
-bool parse_hex_colour(const std::string& colour, int& red, int& green, int& blue);
 // "R;G;B" in decimal, or the fallback when the colour does not parse.
 std::string rgb_triplet_or(const std::string& colour, const std::string& fallback);
 // What colour_wrap puts before and after a piece; both empty without colour and bold.

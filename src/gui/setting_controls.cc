@@ -113,14 +113,9 @@ GtkWidget* create_setting_control(int index) {
       break;
     case SettingKind::Choice: {
       control = gtk.gtk_combo_box_text_new();
-      const std::string choices(row.choices);
-      size_t start = 0;
-      while (start <= choices.size()) {
-        size_t comma = choices.find(',', start);
-        if (comma == std::string::npos) comma = choices.size();
-        const std::string word = choices.substr(start, comma - start);
+      for (std::string_view choice : choice_words(row.choices)) {
+        const std::string word(choice);
         gtk.gtk_combo_box_text_append(as<GtkComboBoxText>(control), word.c_str(), word.c_str());
-        start = comma + 1;
       }
       connect_signal(control, "changed", G_CALLBACK(on_setting_changed), row_data(index));
       break;

@@ -27,26 +27,6 @@ const guint kFontCheckDelayMs = 9000;
 const char kDownloadingText[] =
     "Downloading MesloLGS NF (4 files, about 10 MB) into ~/.local/share/fonts/fennick \xE2\x80\xA6";
 
-struct PaletteItem {
-  const char* id;
-  const char* text;
-};
-
-const PaletteItem kPaletteItems[] = {
-    {"okabe", "General colour-blind safe: orange / amber (Okabe-Ito, default)"},
-    {"protan", "Protanopia / protanomaly (red-blind / red-weak): blue"},
-    {"deutan", "Deuteranopia / deuteranomaly (green-blind / green-weak): amber and yellow"},
-    {"tritan", "Tritanopia / tritanomaly (blue-yellow): crimson and pink"},
-    {"achroma", "Achromatopsia / monochromacy (no colour): grey + italic + underline"},
-    {"tol", "Rose (Paul Tol)"},
-    {"contrast", "High contrast brown / yellow"},
-    {"classic", "Classic red (not colour-blind safe)"},
-};
-
-// The settings a palette may change; all are refreshed after one is chosen.
-const char* const kPaletteKeys[] = {"readonly_color_light", "readonly_color_dark",
-                                    "readonly_italic", "readonly_marker"};
-
 int value_of(gpointer data) {
   return static_cast<int>(reinterpret_cast<intptr_t>(data));
 }
@@ -109,8 +89,9 @@ void refresh_font_status() {
 
 GtkWidget* create_palette_picker() {
   GtkWidget* picker = gtk.gtk_combo_box_text_new();
-  for (const PaletteItem& item : kPaletteItems) {
-    gtk.gtk_combo_box_text_append(as<GtkComboBoxText>(picker), item.id, item.text);
+  for (size_t i = 0; i < kPaletteCount; ++i) {
+    gtk.gtk_combo_box_text_append(as<GtkComboBoxText>(picker), kPalettes[i].name,
+                                  kPalettes[i].description);
   }
   connect_signal(picker, "changed", G_CALLBACK(on_palette_changed), nullptr);
   window.palette_picker = picker;
@@ -121,7 +102,7 @@ void on_export_clicked(GtkWidget*, gpointer) {
   const std::string path = choose_settings_file("Export fennick settings", true);
   if (path.empty()) return;
   try {
-    write_file_atomic(path, settings_text());
+    export_settings(path);
     show_status("Exported to " + path);
   } catch (const std::runtime_error& error) {
     show_status(std::string("Export failed: ") + error.what());
@@ -132,12 +113,13 @@ void on_import_clicked(GtkWidget*, gpointer) {
   const std::string path = choose_settings_file("Import fennick settings", false);
   if (path.empty()) return;
   guarded([&] {
-    if (import_settings(path)) {
+    const ImportOutcome outcome = import_settings(path);
+    if (outcome.imported) {
       note_settings_synced();
       refresh_all_controls();
       show_status("Imported " + path + " (previous settings: fennick.ini.bak)");
     } else {
-      show_status("That file is not a fennick settings file; nothing changed.");
+      show_status(outcome.refusal);
     }
   });
 }
@@ -235,7 +217,7 @@ void on_palette_changed(GtkWidget* picker, gpointer) {
   if (window.updating_controls) return;
   const gchar* id = gtk.gtk_combo_box_get_active_id(as<GtkComboBox>(picker));
   if (!id || !apply_palette(id)) return;
-  for (const char* key : kPaletteKeys)
-    refresh_control(find_setting("sidebar", key));
+  for (size_t i = 0; i < kPaletteKeyCount; ++i)
+    refresh_control(find_setting("sidebar", kPaletteKeys[i]));
   schedule_apply();
 }

@@ -8,20 +8,20 @@
 #include "settings/ascii_text.h"
 #include "settings/atomic_file.h"
 #include "settings/catalogue.h"
-#include "settings/console.h"
 #include "settings/locations.h"
 #include "settings/settings_file.h"
 #include "settings/settings_lock.h"
 
-void export_settings(const std::string& path) {
+int export_settings(const std::string& path) {
   write_file_atomic(path, settings_text());
-  print_out("exported " + std::to_string(setting_count()) + " settings to " + path + "\n");
+  return setting_count();
 }
 
-bool import_settings(const std::string& path) {
+ImportOutcome import_settings(const std::string& path) {
+  ImportOutcome outcome;
   if (!path_exists(path)) {
-    print_err("fennick: cannot find " + printable(path) + "\n");
-    return false;
+    outcome.refusal = "cannot find " + printable(path);
+    return outcome;
   }
   SettingsLock lock;
   std::vector<std::string> previous;
@@ -40,21 +40,20 @@ bool import_settings(const std::string& path) {
     throw;
   }
   if (read.not_understood > 0) {
-    print_err("fennick: " + std::to_string(read.not_understood) + " line(s) of " + printable(path) +
-              " were not understood and were skipped\n");
+    outcome.skipped_note = std::to_string(read.not_understood) + " line(s) of " + printable(path) +
+                           " were not understood and were skipped";
   }
   // A file that sets nothing (another program's file, an empty one) changes nothing: it would
   // only reset everything.
   if (read.values_read == 0) {
     restore_previous();
-    print_err("fennick: " + printable(path) +
-              " does not look like a fennick settings file; nothing changed\n");
-    return false;
+    outcome.refusal =
+        printable(path) + " does not look like a fennick settings file; nothing changed";
+    return outcome;
   }
   back_up_settings_file();
   forget_dropped_lines();
   apply_settings();
-  print_out("imported " + printable(path) + "  (previous settings kept in " + settings_path() +
-            ".bak)\n");
-  return true;
+  outcome.imported = true;
+  return outcome;
 }

@@ -3,6 +3,16 @@
 
 #include <string>
 
-void export_settings(const std::string& path);
-// True when the settings were replaced and applied; prints its own messages.
-bool import_settings(const std::string& path);
+// Writes every setting to path; returns how many were written.
+int export_settings(const std::string& path);
+
+struct ImportOutcome {
+  bool imported = false;
+  std::string skipped_note;  // "N line(s) of PATH were not understood and were skipped", or ""
+  std::string refusal;       // why nothing changed, when nothing was imported
+};
+
+// Replaces the settings with those of the file and applies them, keeping the old settings file
+// as fennick.ini.bak; a file that cannot be found or sets nothing changes nothing. A file that
+// cannot be read raises its error, with nothing changed either.
+ImportOutcome import_settings(const std::string& path);

@@ -1,7 +1,5 @@
 #include "settings/value_access.h"
 
-#include "settings/console.h"
-
 #include "settings/ascii_text.h"
 #include "settings/catalogue.h"
 #include "settings/settings_file.h"
@@ -16,8 +14,11 @@ bool equal_ignoring_case(const char* a, size_t length, const std::string& b) {
   return true;
 }
 
-bool is_hex_digit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+int hex_value(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
 }
 
 bool normalize_bool(std::string& value) {
@@ -51,16 +52,11 @@ bool normalize_colour(std::string& value) {
 
 // The word is stored as the catalogue spells it, so that generators can compare exactly.
 bool normalize_choice(const Setting& row, std::string& value) {
-  const std::string_view choices = row.choices;
-  size_t start = 0;
-  while (start <= choices.size()) {
-    size_t comma = choices.find(',', start);
-    if (comma == std::string::npos) comma = choices.size();
-    if (comma > start && equal_ignoring_case(choices.data() + start, comma - start, value)) {
-      value = std::string(choices.substr(start, comma - start));
+  for (std::string_view word : choice_words(row.choices)) {
+    if (!word.empty() && equal_ignoring_case(word.data(), word.size(), value)) {
+      value = std::string(word);
       return true;
     }
-    start = comma + 1;
   }
   return false;
 }
@@ -143,12 +139,36 @@ bool normalize_value(int index, std::string& value) {
   return false;
 }
 
-bool is_hex_colour(const std::string& text) {
-  if (text.size() != 7 || text[0] != '#') return false;
-  for (size_t i = 1; i < 7; ++i) {
-    if (!is_hex_digit(text[i])) return false;
+bool parse_hex_colour(const std::string& colour, int& red, int& green, int& blue) {
+  if (colour.size() != 7 || colour[0] != '#') return false;
+  int channels[3];
+  for (int i = 0; i < 3; ++i) {
+    int high = hex_value(colour[static_cast<size_t>(1 + 2 * i)]);
+    int low = hex_value(colour[static_cast<size_t>(2 + 2 * i)]);
+    if (high < 0 || low < 0) return false;
+    channels[i] = high * 16 + low;
   }
+  red = channels[0];
+  green = channels[1];
+  blue = channels[2];
   return true;
+}
+
+bool is_hex_colour(const std::string& text) {
+  int red, green, blue;
+  return parse_hex_colour(text, red, green, blue);
+}
+
+std::vector<std::string_view> choice_words(std::string_view choices) {
+  std::vector<std::string_view> words;
+  size_t start = 0;
+  while (start <= choices.size()) {
+    size_t comma = choices.find(',', start);
+    if (comma == std::string_view::npos) comma = choices.size();
+    words.push_back(choices.substr(start, comma - start));
+    start = comma + 1;
+  }
+  return words;
 }
 
 std::string value_hint(int index) {
@@ -171,22 +191,20 @@ std::string value_hint(int index) {
   return "";
 }
 
-bool set_setting(const std::string& name, const std::string& value) {
+bool set_setting(const std::string& name, const std::string& value, std::string& problem) {
   int index = resolve_setting_name(name);
-  std::string message;
   if (index == -2) {
-    message = "fennick: \"" + printable(name) + "\" is ambiguous; write section.key\n";
+    problem = "\"" + printable(name) + "\" is ambiguous; write section.key";
   } else if (index < 0) {
-    message = "fennick: unknown setting \"" + printable(name) + "\"  (try: fennick list)\n";
+    problem = "unknown setting \"" + printable(name) + "\"  (try: fennick list)";
   } else {
     std::string normal = value;
     if (normalize_value(index, normal)) {
       store_value(index, normal);
       return true;
     }
-    message = "fennick: bad value \"" + printable(value) + "\" for " + setting_name(index) +
-              value_hint(index) + "\n";
+    problem =
+        "bad value \"" + printable(value) + "\" for " + setting_name(index) + value_hint(index);
   }
-  print_err(message);
   return false;
 }

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // Index of the row with exactly this section and key, or -1.
 int find_setting(const std::string& section, const std::string& key);
@@ -20,7 +22,12 @@ bool parse_int32(const std::string& text, int32_t& number);
 // True when value is acceptable for row index; value is then replaced by its normal form.
 bool normalize_value(int index, std::string& value);
 bool is_hex_colour(const std::string& text);
+// "#RRGGBB" (either letter case) into three channels; false for any other text.
+bool parse_hex_colour(const std::string& colour, int& red, int& green, int& blue);
+// The words of a Choice row's comma-separated list, in order.
+std::vector<std::string_view> choice_words(std::string_view choices);
 std::string value_hint(int index);
 
-// Stores a value given by the user; false after one message on standard error.
-bool set_setting(const std::string& name, const std::string& value);
+// Stores a value given by the user by name; false, with problem set to the one message for the
+// user (a bad name or value) and nothing stored, when it cannot.
+bool set_setting(const std::string& name, const std::string& value, std::string& problem);

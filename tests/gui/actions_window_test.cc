@@ -287,7 +287,8 @@ TEST_F(WindowTest, ImportRefusesAFileThatIsNoSettingsFile) {
   write_file(source, "shopping: milk, bread\n");
   answer_next_file_dialog(source);
   click(button_labelled(ellipsis("Import")));
-  EXPECT_EQ(status_text(), "That file is not a fennick settings file; nothing changed.");
+  // The same text as the command line gives.
+  EXPECT_EQ(status_text(), source + " does not look like a fennick settings file; nothing changed");
   EXPECT_EQ(stored("terminal.symbol"), "#");
   EXPECT_EQ(entry_text("terminal.symbol"), "#");
   EXPECT_FALSE(file_exists(settings_path()));

@@ -11,11 +11,14 @@ using ValueAccessTest = TempHomeTest;
 
 namespace {
 
-// Runs set_setting and returns what it printed on standard error.
+// Runs set_setting and returns its problem as the command line prints it.
 std::string set_and_capture(const std::string& name, const std::string& value, bool& stored) {
+  std::string problem;
   testing::internal::CaptureStderr();
-  stored = set_setting(name, value);
-  return testing::internal::GetCapturedStderr();
+  stored = set_setting(name, value, problem);
+  const std::string printed = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(printed, "");  // the caller reports
+  return stored ? "" : "fennick: " + problem + "\n";
 }
 
 std::string normalized(const std::string& name, std::string value) {
