@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
+#include <vector>
 
 #include "settings/value_access.h"
 #include "test_support.h"
@@ -89,4 +91,50 @@ TEST_F(CatalogueTest, RowsThatMatterElsewhereAreExact) {
   EXPECT_EQ(setting_at(find_setting("pathbar", "shape")).choices,
             "custom,square,soft,round,pill,tab,tab_bottom,leaf,leaf_reverse");
   EXPECT_EQ(setting_at(0).group, setting_at(0).page);
+}
+
+TEST_F(CatalogueTest, NamesAreUniqueAndEveryRowFitsItsKind) {
+  std::set<std::string> names;
+  for (int i = 0; i < setting_count(); ++i) {
+    const Setting& row = setting_at(i);
+    EXPECT_TRUE(names.insert(setting_name(i)).second) << setting_name(i);
+    EXPECT_FALSE(row.label.empty()) << row.key;
+    if (row.kind != SettingKind::Int) {
+      EXPECT_EQ(row.min, 0) << row.key;
+      EXPECT_EQ(row.max, 0) << row.key;
+    }
+    if (row.kind != SettingKind::Choice) continue;
+    std::set<std::string_view> words;
+    size_t start = 0;
+    for (size_t comma; start <= row.choices.size(); start = comma + 1) {
+      comma = std::min(row.choices.find(',', start), row.choices.size());
+      const std::string_view word = row.choices.substr(start, comma - start);
+      EXPECT_FALSE(word.empty()) << row.key;
+      EXPECT_TRUE(words.insert(word).second) << row.key << ": " << word;
+    }
+    EXPECT_TRUE(words.count(row.default_value)) << row.key;
+  }
+}
+
+TEST_F(CatalogueTest, PageTableNamesEveryPageOnceInRowOrder) {
+  std::vector<std::string_view> titles, row_pages;
+  std::set<PageExtras> extras;
+  for (int i = 0; i < page_count(); ++i) {
+    const SettingsPage& page = page_at(i);
+    EXPECT_EQ(page.id, static_cast<Page>(i)) << page.title;
+    EXPECT_EQ(&page_of(page.id), &page);
+    EXPECT_EQ(find_page(page.title), &page);
+    titles.push_back(page.title);
+    // The window keeps one widget of each kind of extras.
+    if (page.extras != PageExtras::None) {
+      EXPECT_TRUE(extras.insert(page.extras).second) << page.title;
+    }
+  }
+  for (int i = 0; i < setting_count(); ++i) {
+    if (row_pages.empty() || row_pages.back() != setting_at(i).page)
+      row_pages.push_back(setting_at(i).page);
+  }
+  EXPECT_EQ(row_pages, titles);
+  EXPECT_EQ(find_page("Backup"), nullptr);
+  EXPECT_EQ(find_page("path bar"), nullptr);
 }
