@@ -120,6 +120,26 @@ RunResult run_program(const std::vector<std::string>& args, const std::string& i
   return result;
 }
 
+std::string TempHomeTest::get(const std::string& name) {
+  const RunResult run = run_fennick({"get", name});
+  EXPECT_EQ(run.status, 0) << name << ": " << run.err;
+  EXPECT_EQ(run.err, "");
+  if (run.out.empty() || run.out.back() != '\n') {
+    ADD_FAILURE() << "no line for " << name;
+    return run.out;
+  }
+  return run.out.substr(0, run.out.size() - 1);
+}
+
+void TempHomeTest::set(const std::vector<std::string>& operands) {
+  std::vector<std::string> args{"set"};
+  args.insert(args.end(), operands.begin(), operands.end());
+  const RunResult run = run_fennick(args);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "saved and applied\n");
+  EXPECT_EQ(run.err, "");
+}
+
 RunResult run_fennick(const std::vector<std::string>& args) {
   // A copy of the program elsewhere, for the run of the tests as an ordinary user.
   const char* copy = getenv("FENNICK_TEST_BINARY");

@@ -25,6 +25,12 @@ class TempHomeTest : public ::testing::Test {
   void SetUp() override;
   std::string home() const { return dir_.path; }
   std::string config() const { return dir_.path + "/config"; }
+  std::string settings_file() const { return config() + "/fennick.ini"; }
+
+  // The value that `fennick get NAME` prints; the run must succeed and say nothing else.
+  static std::string get(const std::string& name);
+  // Runs `fennick set OPERANDS...`; the run must succeed with "saved and applied" alone.
+  static void set(const std::vector<std::string>& operands);
 
  private:
   TempDir dir_;

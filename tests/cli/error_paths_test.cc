@@ -14,8 +14,6 @@ namespace {
 
 class ErrorPathsTest : public TempHomeTest {
  protected:
-  std::string settings_file() const { return config() + "/fennick.ini"; }
-
   // Asserts exactly one error line that begins with "fennick: ", nothing on standard output and
   // a failed exit status; returns the line without its line feed.
   static std::string one_error_line(const RunResult& run) {
@@ -25,13 +23,6 @@ class ErrorPathsTest : public TempHomeTest {
     EXPECT_EQ(run.err.rfind("fennick: ", 0), 0u) << run.err;
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
     return run.err.empty() ? run.err : run.err.substr(0, run.err.size() - 1);
-  }
-
-  std::string get(const std::string& name) const {
-    const RunResult run = run_fennick({"get", name});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    return run.out.empty() ? run.out : run.out.substr(0, run.out.size() - 1);
   }
 };
 

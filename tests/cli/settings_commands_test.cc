@@ -8,31 +8,7 @@
 
 namespace {
 
-class SettingsCommandsTest : public TempHomeTest {
- protected:
-  std::string settings_file() const { return config() + "/fennick.ini"; }
-
-  std::string get(const std::string& name) const {
-    const RunResult run = run_fennick({"get", name});
-    EXPECT_EQ(run.status, 0) << name << ": " << run.err;
-    EXPECT_EQ(run.err, "");
-    if (run.out.empty() || run.out.back() != '\n') {
-      ADD_FAILURE() << "no line for " << name;
-      return run.out;
-    }
-    return run.out.substr(0, run.out.size() - 1);
-  }
-
-  // Runs set with the given operands and expects it to succeed.
-  void set(const std::vector<std::string>& operands) const {
-    std::vector<std::string> args{"set"};
-    args.insert(args.end(), operands.begin(), operands.end());
-    const RunResult run = run_fennick(args);
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "saved and applied\n");
-    EXPECT_EQ(run.err, "");
-  }
-};
+using SettingsCommandsTest = TempHomeTest;
 
 // One line of the list report.
 std::string list_line(const std::string& name, const std::string& value,

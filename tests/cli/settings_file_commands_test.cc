@@ -28,27 +28,12 @@ const char kOldPaneKeys[] =
     "[panes]\nkey_add=<Primary><Shift>F3\nkey_remove=<Primary><Shift>F4\n"
     "key_left=<Primary><Shift>F5\nkey_right=<Primary><Shift>F6\n";
 
-class SettingsFileCommandsTest : public TempHomeTest {
- protected:
-  std::string settings_file() const { return config() + "/fennick.ini"; }
-
-  std::string get(const std::string& name) const {
-    const RunResult run = run_fennick({"get", name});
-    EXPECT_EQ(run.status, 0) << run.err;
-    return run.out.empty() ? run.out : run.out.substr(0, run.out.size() - 1);
-  }
-
-  void set(const std::string& name, const std::string& value) const {
-    const RunResult run = run_fennick({"set", name, value});
-    ASSERT_EQ(run.status, 0) << run.err;
-    ASSERT_EQ(run.out, "saved and applied\n");
-  }
-};
+using SettingsFileCommandsTest = TempHomeTest;
 
 TEST_F(SettingsFileCommandsTest, FileOfTheDefaultsByteForByte) {
   EXPECT_EQ(run_fennick({"apply"}).status, 0);
   EXPECT_EQ(read_file(settings_file()), kDefaultSettingsFile);
-  set("terminal.bold", "true");
+  set({"terminal.bold", "true"});
   EXPECT_EQ(read_file(settings_file()), kDefaultSettingsFile);
 }
 
@@ -90,7 +75,7 @@ TEST_F(SettingsFileCommandsTest, ValuesAreEscapedInTheFileAndReadBackUnchanged) 
   };
   for (const auto& [value, written] : cases) {
     SCOPED_TRACE(value);
-    set("terminal.symbol", value);
+    set({"terminal.symbol", value});
     EXPECT_EQ(read_file(settings_file()),
               default_file_with({{"symbol=$", std::string("symbol=") + written}}));
     EXPECT_EQ(get("terminal.symbol"), value);
@@ -102,9 +87,9 @@ TEST_F(SettingsFileCommandsTest, ValuesAreEscapedInTheFileAndReadBackUnchanged) 
 }
 
 TEST_F(SettingsFileCommandsTest, PromptStringsWithBackslashesSurviveASave) {
-  set("terminal.raw_bash", "\\u@\\h:\\w\\$ ");
-  set("terminal.raw_zsh", " %n@%m:%~ %# ");
-  set("terminal.template", "{user} \\{sym}\\ ");
+  set({"terminal.raw_bash", "\\u@\\h:\\w\\$ "});
+  set({"terminal.raw_zsh", " %n@%m:%~ %# "});
+  set({"terminal.template", "{user} \\{sym}\\ "});
   EXPECT_EQ(read_file(settings_file()),
             default_file_with({{"raw_bash=", "raw_bash=\\\\u@\\\\h:\\\\w\\\\$\\s"},
                                {"raw_zsh=", "raw_zsh=\\s%n@%m:%~ %#\\s"},
@@ -117,7 +102,7 @@ TEST_F(SettingsFileCommandsTest, PromptStringsWithBackslashesSurviveASave) {
 
 // Only spaces are protected at the ends of a value; a tab there is lost at the next start.
 TEST_F(SettingsFileCommandsTest, TabsAtTheEndsOfAValueAreLostWhenReadBack) {
-  set("terminal.symbol", "\t>\t");
+  set({"terminal.symbol", "\t>\t"});
   EXPECT_EQ(read_file(settings_file()), default_file_with({{"symbol=$", "symbol=\t>\t"}}));
   EXPECT_EQ(get("symbol"), ">");
 }

@@ -25,18 +25,9 @@ class ExportImportTest : public TempHomeTest {
     setenv("FENNICK_BIN_DIR", (home() + "/bin").c_str(), 1);
   }
 
-  std::string settings_file() const { return config() + "/fennick.ini"; }
   std::string backup_file() const { return config() + "/fennick.ini.bak"; }
   std::string css_file() const { return config() + "/fennick.css"; }
   std::string prompt_file() const { return config() + "/prompt.sh"; }
-
-  // Runs set with the given operands and expects it to succeed.
-  static void set(const std::vector<std::string>& operands) {
-    std::vector<std::string> args{"set"};
-    args.insert(args.end(), operands.begin(), operands.end());
-    const RunResult run = run_fennick(args);
-    ASSERT_EQ(run.status, 0) << run.err;
-  }
 
   std::string imported_line(const std::string& path) const {
     return "imported " + path + "  (previous settings kept in " + settings_file() + ".bak)\n";

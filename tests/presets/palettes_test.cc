@@ -51,10 +51,7 @@ std::string sidebar(const char* key) {
   return get_value("sidebar", key);
 }
 
-class PalettesTest : public TempHomeTest {
- protected:
-  std::string settings_file() const { return config() + "/fennick.ini"; }
-};
+using PalettesTest = TempHomeTest;
 
 TEST_F(PalettesTest, EveryPaletteStoresItsColoursItalicAndMarker) {
   for (const PaletteRow& palette : kPalettes) {
