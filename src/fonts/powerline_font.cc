@@ -65,10 +65,10 @@ bool download(const FontFile& file, const std::string& base, bool check_digest) 
     return false;
   }
   close(fresh);
-  CommandResult fetched = run_command(
+  const RunOutcome fetched = run_command(
       "curl", {"-fL", "--silent", "--show-error", "--max-time", "120", "-o", partial, address});
   if (!fetched.ok) {
-    print_out("FAILED " + trimmed(fetched.output) + "\n");
+    print_out("FAILED " + failure_reason(fetched) + "\n");
     unlink(partial.c_str());
     return false;
   }
@@ -117,7 +117,7 @@ std::string pick_powerline_family(const std::string& font_list) {
 }
 
 std::string find_powerline_font() {
-  CommandResult listed = run_command("fc-list", {":charset=e0b0", "family"});
+  const RunOutcome listed = run_command("fc-list", {":charset=e0b0", "family"});
   return listed.ok ? pick_powerline_family(listed.output) : "";
 }
 

@@ -39,7 +39,7 @@ void print_check() {
 }  // namespace
 
 std::string gsettings_get(const std::string& schema, const std::string& key) {
-  CommandResult got = run_command("gsettings", {"get", schema, key});
+  const RunOutcome got = run_command("gsettings", {"get", schema, key});
   return got.ok ? trimmed(got.output) : "";
 }
 
@@ -65,8 +65,8 @@ void use_terminal_font(std::string family, int size) {
   }
   gsettings_set(schema, "use-system-font", "false");
   const std::string font = family + " " + std::to_string(size);
-  CommandResult set = run_command("gsettings", {"set", schema, "font", font});
-  if (!set.ok) fail("gsettings failed: " + set.output);
+  const RunOutcome set = run_command("gsettings", {"set", schema, "font", font});
+  if (!set.ok) fail("gsettings failed: " + failure_reason(set));
   print_out("the default terminal profile now uses \"" + font +
             "\". Undo with: fennick font restore\n");
   print_out(

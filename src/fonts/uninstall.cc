@@ -21,7 +21,7 @@ int uninstall(const std::vector<std::string>& args) {
   bool yes = false;
   for (const std::string& arg : args)
     yes = yes || arg == "--yes";
-  const int status = run_shell(uninstall_command_line(yes));
+  const int status = run_shell(uninstall_command_line(yes)).status;
   if (status == 0) return 0;
   // A shell killed by a signal ends the program with that signal's number, core dump or not.
   return status > 0 && WIFSIGNALED(status) ? WTERMSIG(status) : 255;

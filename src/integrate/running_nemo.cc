@@ -11,7 +11,7 @@
 #include "settings/console.h"
 
 std::string running_nemo_exe() {
-  CommandResult found = run_command("pgrep", {"-x", "nemo"});
+  const RunOutcome found = run_command("pgrep", {"-x", "nemo"});
   if (!found.ok) return "";
   // The first process id listed.
   std::string_view pid = trimmed_view(found.output);
@@ -28,8 +28,7 @@ bool is_tuned_exe(const std::string& path) {
 }
 
 std::string restart_command_line(const std::string& executable) {
-  const std::string inner = "nemo -q; sleep 1.5; exec " + shell_word(executable);
-  return "setsid sh -c " + shell_single_quote(inner) + " >/dev/null 2>&1 &";
+  return "nemo -q; sleep 1.5; exec " + shell_word(executable);
 }
 
 void restart_nemo() {

@@ -144,17 +144,19 @@ TEST_F(FontInstallTest, AnsweringYDownloads) {
     std::filesystem::remove_all(target());  // what the run before saved would count as installed
     RunResult run = run_program({kFennickBinary, "font", "install"}, answer);
     EXPECT_EQ(run.status, 1) << answer;
-    EXPECT_EQ(run.out, header() + "Download and install? [y/N]   MesloLGS NF Regular.ttf ... ok\n" +
-                           "  MesloLGS NF Bold.ttf ... FAILED \n")
+    EXPECT_EQ(
+        run.out,
+        header() + "Download and install? [y/N]   MesloLGS NF Regular.ttf ... ok\n" +
+            "  MesloLGS NF Bold.ttf ... FAILED curl: (22) The requested URL returned error: 404\n")
         << answer;
   }
   EXPECT_EQ(requests().size(), 4u);
   EXPECT_TRUE(read_file(saved(font_names()[0])) == original(font_names()[0]));
 }
 
-// A failed file ends the download on its own line: curl says nothing on standard output, so the
-// line ends in "FAILED ". The partial file goes, the files before it stay, later ones are not
-// asked for.
+// A failed file ends the download on its own line, which ends in "FAILED " and the last line of
+// what curl said on standard error. The partial file goes, the files before it stay, later ones
+// are not asked for.
 class FailedDownloadTest : public FontInstallTest,
                            public ::testing::WithParamInterface<const char*> {};
 
@@ -162,9 +164,16 @@ TEST_P(FailedDownloadTest, StopsAtTheSecondFileAndKeepsTheFirst) {
   serve({GetParam(), "MesloLGS NF Bold.ttf"});
   RunResult run = run_fennick({"font", "install", "--yes"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, header() +
-                         "  MesloLGS NF Regular.ttf ... ok\n"
-                         "  MesloLGS NF Bold.ttf ... FAILED \n");
+  const std::string reason =
+      std::string(GetParam()) == "--missing" ? "curl: (22) The requested URL returned error: 404\n"
+      : std::string(GetParam()) == "--error" ? "curl: (22) The requested URL returned error: 500\n"
+                                             : "curl: (18) transfer closed with ";
+  const std::string expected = header() +
+                               "  MesloLGS NF Regular.ttf ... ok\n"
+                               "  MesloLGS NF Bold.ttf ... FAILED " +
+                               reason;
+  EXPECT_EQ(run.out.substr(0, expected.size()), expected);
+  EXPECT_EQ(split_lines(run.out).size(), 5u) << run.out;
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(requests(), (std::vector<std::string>{get(font_names()[0]), get(font_names()[1])}));
   EXPECT_TRUE(read_file(saved(font_names()[0])) == original(font_names()[0]));
@@ -180,7 +189,10 @@ TEST_F(FontInstallTest, ALastFileCutShortKeepsTheThreeBefore) {
   serve({"--truncate", "MesloLGS NF Bold Italic.ttf"});
   RunResult run = run_fennick({"font", "install", "--yes"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(split_lines(run.out).back(), "  MesloLGS NF Bold Italic.ttf ... FAILED ");
+  EXPECT_EQ(split_lines(run.out).back().rfind(
+                "  MesloLGS NF Bold Italic.ttf ... FAILED curl: (18) transfer closed with ", 0),
+            0u)
+      << run.out;
   EXPECT_EQ(requests().size(), 4u);
   for (const std::string& name : {font_names()[0], font_names()[1], font_names()[2]})
     EXPECT_TRUE(read_file(saved(name)) == original(name)) << name;
@@ -193,8 +205,9 @@ TEST_F(FontInstallTest, TheSourceAddressIsUsedAsGiven) {
   serve({"--missing", "MesloLGS NF Regular.ttf"}, "/fonts/");
   RunResult run = run_fennick({"font", "install", "--yes"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out,
-            header_for(server_->origin() + "/fonts/") + "  MesloLGS NF Regular.ttf ... FAILED \n");
+  EXPECT_EQ(run.out, header_for(server_->origin() + "/fonts/") +
+                         "  MesloLGS NF Regular.ttf ... FAILED curl: (22) The requested URL "
+                         "returned error: 404\n");
   EXPECT_EQ(requests(), std::vector<std::string>{"GET /fonts//MesloLGS%20NF%20Regular.ttf"});
   EXPECT_TRUE(file_exists(target()));
   EXPECT_FALSE(file_exists(saved(font_names()[0]) + ".part"));
@@ -204,9 +217,11 @@ TEST_F(FontInstallTest, RedirectsAreFollowed) {
   serve({"--missing", "MesloLGS NF Bold.ttf"}, "/moved");
   RunResult run = run_fennick({"font", "install", "--yes"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, header() +
-                         "  MesloLGS NF Regular.ttf ... ok\n"
-                         "  MesloLGS NF Bold.ttf ... FAILED \n");
+  EXPECT_EQ(
+      run.out,
+      header() +
+          "  MesloLGS NF Regular.ttf ... ok\n"
+          "  MesloLGS NF Bold.ttf ... FAILED curl: (22) The requested URL returned error: 404\n");
   EXPECT_EQ(requests(),
             (std::vector<std::string>{get(font_names()[0], "/moved"), get(font_names()[0]),
                                       get(font_names()[1], "/moved"), get(font_names()[1])}));
@@ -218,7 +233,9 @@ TEST_F(FontInstallTest, AMissingCurlIsAFailedDownload) {
   limit_path_to({"fc-list", "fc-cache"});
   RunResult run = run_fennick({"font", "install", "--yes"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, header() + "  MesloLGS NF Regular.ttf ... FAILED \n");
+  EXPECT_EQ(run.out, header() +
+                         "  MesloLGS NF Regular.ttf ... FAILED cannot run curl: No such file or "
+                         "directory\n");
   EXPECT_TRUE(requests().empty());
   EXPECT_FALSE(file_exists(saved(font_names()[0]) + ".part"));
 }
@@ -230,7 +247,9 @@ TEST_F(FontInstallTest, AMissingFcListDetectsNothing) {
   limit_path_to({"curl"});
   RunResult run = run_fennick({"font", "install", "--yes"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, header() + "  MesloLGS NF Regular.ttf ... FAILED \n");
+  EXPECT_EQ(run.out, header() +
+                         "  MesloLGS NF Regular.ttf ... FAILED curl: (22) The requested URL "
+                         "returned error: 404\n");
   RunResult check = run_fennick({"font", "check"});
   EXPECT_EQ(split_lines(check.out).at(0),
             "no installed font has the powerline glyphs; run: fennick font install");

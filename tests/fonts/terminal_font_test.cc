@@ -204,6 +204,23 @@ TEST_F(TerminalFontTest, UseWithoutAProfileChangesNothing) {
   EXPECT_FALSE(file_exists(backup()));
 }
 
+// gsettings refusing the new font: the run fails with the last line gsettings wrote on its
+// standard error. A stand-in takes that one call; every other goes to the real gsettings.
+TEST_F(TerminalFontTest, ARefusedFontSaysWhyGsettingsRefusedIt) {
+  install_font_by_hand();
+  const std::string real = split_lines(run_program({"sh", "-c", "command -v gsettings"}).out).at(0);
+  write_file(home() + "/wrap/gsettings",
+             "#!/bin/sh\nif [ \"$1 $3\" = 'set font' ]; then echo 'a first line' >&2\n"
+             "  echo '  gsettings: the font was refused  ' >&2; exit 1; fi\nexec '" +
+                 real + "' \"$@\"\n");
+  chmod((home() + "/wrap/gsettings").c_str(), 0755);
+  setenv("PATH", (home() + "/wrap:" + getenv("PATH")).c_str(), 1);
+  RunResult run = run_fennick({"font", "use"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "fennick: gsettings failed: gsettings: the font was refused\n");
+}
+
 TEST_F(TerminalFontTest, UseWithoutAPowerlineFontChangesNothing) {
   RunResult run = run_fennick({"font", "use"});
   EXPECT_EQ(run.status, 1);

@@ -1,5 +1,6 @@
-// The runner of outside programs: run_command (captured output, no shell), run_shell (raw wait
-// status, interrupt and quit ignored meanwhile) and start_detached_shell (fire and forget).
+// The runner of outside programs: run_command (captured output and errors, no shell), run_shell
+// (raw wait status, interrupt and quit ignored meanwhile), the reason a run failed, and
+// start_detached_shell (fire and forget).
 #include "integrate/outside_programs.h"
 
 #include <dirent.h>
@@ -145,7 +146,7 @@ class OutsideProgramsTest : public TempHomeTest {
 };
 
 TEST_F(OutsideProgramsTest, RunCommandSucceedsOnlyForExitStatusZero) {
-  CommandResult result = run_command("true", {});
+  RunOutcome result = run_command("true", {});
   EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.output, "");
 
@@ -165,7 +166,7 @@ TEST_F(OutsideProgramsTest, RunCommandSucceedsOnlyForExitStatusZero) {
 }
 
 TEST_F(OutsideProgramsTest, RunCommandKeepsTheOutputUntrimmed) {
-  CommandResult result = run_command("printf", {"  first \n\n\tsecond\n\n"});
+  RunOutcome result = run_command("printf", {"  first \n\n\tsecond\n\n"});
   EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.output, "  first \n\n\tsecond\n\n");
 
@@ -181,7 +182,7 @@ TEST_F(OutsideProgramsTest, RunCommandPassesArgumentsVerbatimWithoutAShell) {
       "",          "back\\n",  "a;b|c&d",    "new\nline", "~",    " ",     "-n"};
   std::vector<std::string> args = {"<%s>\n"};
   args.insert(args.end(), words.begin(), words.end());
-  const CommandResult result = run_command("printf", args);
+  const RunOutcome result = run_command("printf", args);
   EXPECT_TRUE(result.ok);
   std::string expected;
   for (const std::string& word : words)
@@ -189,7 +190,7 @@ TEST_F(OutsideProgramsTest, RunCommandPassesArgumentsVerbatimWithoutAShell) {
   EXPECT_EQ(result.output, expected);
 
   // The number of arguments is kept too: empty ones are not dropped, blanks do not split.
-  const CommandResult count = run_command("sh", {"-c", "echo $#", "name", "", "", "a b", "", "$1"});
+  const RunOutcome count = run_command("sh", {"-c", "echo $#", "name", "", "", "a b", "", "$1"});
   EXPECT_EQ(count.output, "5\n");
 }
 
@@ -199,12 +200,12 @@ TEST_F(OutsideProgramsTest, RunCommandFindsTheProgramOnThePathOrByItsPath) {
   chmod((home() + "/bin/fennick-probe").c_str(), 0755);
   const std::string old_path = getenv("PATH") ? getenv("PATH") : "";
   setenv("PATH", (home() + "/bin:" + old_path).c_str(), 1);
-  const CommandResult found = run_command("fennick-probe", {"x"});
+  const RunOutcome found = run_command("fennick-probe", {"x"});
   setenv("PATH", old_path.c_str(), 1);
   EXPECT_TRUE(found.ok);
   EXPECT_EQ(found.output, "probe x\n");
 
-  const CommandResult by_path = run_command(home() + "/bin/fennick-probe", {"y"});
+  const RunOutcome by_path = run_command(home() + "/bin/fennick-probe", {"y"});
   EXPECT_TRUE(by_path.ok);
   EXPECT_EQ(by_path.output, "probe y\n");
 }
@@ -218,7 +219,7 @@ TEST_F(OutsideProgramsTest, RunCommandFailsQuicklyWhenTheProgramCannotStart) {
         home() + "/not-executable", home() + "/a-folder", std::string("")}) {
     SCOPED_TRACE(program);
     const Clock::time_point start = Clock::now();
-    const CommandResult result = run_command(program, {"--version"});
+    const RunOutcome result = run_command(program, {"--version"});
     EXPECT_LT(seconds_since(start), 1.0);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.output, "");
@@ -228,7 +229,7 @@ TEST_F(OutsideProgramsTest, RunCommandFailsQuicklyWhenTheProgramCannotStart) {
 TEST_F(OutsideProgramsTest, RunCommandCountsAKilledProgramAsAFailure) {
   for (const char* signal_name : {"KILL", "TERM", "SEGV", "PIPE"}) {
     SCOPED_TRACE(signal_name);
-    const CommandResult result = run_command(
+    const RunOutcome result = run_command(
         "sh", {"-c", std::string("ulimit -c 0; echo before; kill -") + signal_name + " $$"});
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.output, "before\n");
@@ -240,17 +241,18 @@ TEST_F(OutsideProgramsTest, RunCommandReadsALotOfOutputWhileMuchGoesToStandardEr
   // or leaves standard error on a pipe that nobody drains, hangs here.
   const Deadline deadline(30);
   const size_t size = 10 * 1024 * 1024;
-  const CommandResult result = run_command(
+  const RunOutcome result = run_command(
       "sh",
       {"-c", "head -c 10485760 /dev/zero >&2 & head -c 10485760 /dev/zero | tr '\\0' x; wait"});
   EXPECT_TRUE(result.ok);
   ASSERT_EQ(result.output.size(), size);
   EXPECT_EQ(result.output.find_first_not_of('x'), std::string::npos);
+  ASSERT_EQ(result.errors.size(), size);
 }
 
 TEST_F(OutsideProgramsTest, RunCommandDropsStandardError) {
   const std::string captured = home() + "/stderr.txt";
-  CommandResult result;
+  RunOutcome result;
   {
     const RedirectedDescriptor redirect(
         2, open(captured.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
@@ -258,15 +260,42 @@ TEST_F(OutsideProgramsTest, RunCommandDropsStandardError) {
   }
   EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.output, "to-out\nmore-out\n");
-  // Neither mixed into the output nor passed on to the program's own standard error.
+  // Neither mixed into the output nor passed on to the program's own standard error: kept apart.
   EXPECT_EQ(read_file(captured), "");
+  EXPECT_EQ(result.errors, "to-err\n");
+}
+
+TEST_F(OutsideProgramsTest, FailureReasonIsTheLastLineOfStandardErrorElseHowItEnded) {
+  struct Case {
+    std::string script;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {"echo first >&2; echo '  curl: (22) error: 404  ' >&2; exit 22", "curl: (22) error: 404"},
+      {"printf 'one\\ntwo\\r\\n\\n  \\n' >&2; exit 1", "two"},
+      {"printf 'no line end' >&2; exit 1", "no line end"},
+      {"printf 'over\\rwritten' >&2; exit 1", "written"},
+      {"echo only-output; exit 3", "exit status 3"},
+      {"kill -TERM $$", "killed by signal 15"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    const RunOutcome outcome = run_command("sh", {"-c", c.script});
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(failure_reason(outcome), c.reason);
+  }
+  const RunOutcome missing = run_command("fennick-no-such-program", {});
+  EXPECT_EQ(missing.status, -1);
+  EXPECT_EQ(failure_reason(missing),
+            "cannot run fennick-no-such-program: No such file or directory");
+  EXPECT_EQ(failure_reason(RunOutcome{}), "it could not be started");
 }
 
 TEST_F(OutsideProgramsTest, RunCommandGivesTheProgramAnEmptyStandardInput) {
   const Deadline deadline(20);
   const StandardInputWithText input("secret from the caller\n");
   // cat ends at once and prints nothing: its input is empty, not the caller's.
-  CommandResult result = run_command("cat", {});
+  RunOutcome result = run_command("cat", {});
   EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.output, "");
 
@@ -275,23 +304,23 @@ TEST_F(OutsideProgramsTest, RunCommandGivesTheProgramAnEmptyStandardInput) {
 }
 
 TEST_F(OutsideProgramsTest, RunShellReturnsTheRawWaitStatus) {
-  EXPECT_EQ(run_shell("exit 0"), 0);
-  EXPECT_EQ(run_shell("true"), 0);
-  EXPECT_EQ(run_shell("exit 1"), 256);
-  EXPECT_EQ(run_shell("exit 3"), 768);
-  EXPECT_EQ(run_shell("exit 255"), 255 * 256);
+  EXPECT_EQ(run_shell("exit 0").status, 0);
+  EXPECT_EQ(run_shell("true").status, 0);
+  EXPECT_EQ(run_shell("exit 1").status, 256);
+  EXPECT_EQ(run_shell("exit 3").status, 768);
+  EXPECT_EQ(run_shell("exit 255").status, 255 * 256);
   // A shell that is killed: the signal number, as system() gives it.
-  EXPECT_EQ(run_shell("kill -KILL $$"), SIGKILL);
-  EXPECT_EQ(run_shell("kill -TERM $$"), SIGTERM);
+  EXPECT_EQ(run_shell("kill -KILL $$").status, SIGKILL);
+  EXPECT_EQ(run_shell("kill -TERM $$").status, SIGTERM);
   // A program that is not found: the shell's own status 127.
-  EXPECT_EQ(run_shell("fennick-no-such-program"), 127 * 256);
+  EXPECT_EQ(run_shell("fennick-no-such-program").status, 127 * 256);
 }
 
 TEST_F(OutsideProgramsTest, RunShellRunsTheWholeLineThroughBinSh) {
   const std::string out = home() + "/out.txt";
-  EXPECT_EQ(run_shell("a='two  blanks'; printf '%s|%s' \"$a\" \"$0\" > '" + out + "'"), 0);
+  EXPECT_EQ(run_shell("a='two  blanks'; printf '%s|%s' \"$a\" \"$0\" > '" + out + "'").status, 0);
   EXPECT_EQ(read_file(out), "two  blanks|sh");
-  EXPECT_EQ(run_shell("exit 4; echo never > '" + out + "'"), 4 * 256);
+  EXPECT_EQ(run_shell("exit 4; echo never > '" + out + "'").status, 4 * 256);
   EXPECT_EQ(read_file(out), "two  blanks|sh");
 }
 
@@ -319,7 +348,7 @@ TEST_F(OutsideProgramsTest, RunShellIgnoresInterruptAndQuitWhileWaitingThenResto
   interrupts_seen = quits_seen = 0;
 
   // The shell sends both signals to the waiting caller: they are ignored, not delivered later.
-  EXPECT_EQ(run_shell("kill -INT $PPID; kill -QUIT $PPID; exit 5"), 5 * 256);
+  EXPECT_EQ(run_shell("kill -INT $PPID; kill -QUIT $PPID; exit 5").status, 5 * 256);
   EXPECT_EQ(interrupts_seen, 0);
   EXPECT_EQ(quits_seen, 0);
 
@@ -354,13 +383,13 @@ TEST_F(OutsideProgramsTest, RunShellGivesTheShellDefaultInterruptHandling) {
   ignore.sa_handler = SIG_IGN;
   sigemptyset(&ignore.sa_mask);
   sigaction(SIGINT, &ignore, &old_interrupt);
-  EXPECT_EQ(run_shell("kill -INT $$; exit 9"), SIGINT);
-  EXPECT_EQ(run_shell("ulimit -c 0; kill -QUIT $$; exit 9") & 0x7f, SIGQUIT);
+  EXPECT_EQ(run_shell("kill -INT $$; exit 9").status, SIGINT);
+  EXPECT_EQ(run_shell("ulimit -c 0; kill -QUIT $$; exit 9").status & 0x7f, SIGQUIT);
   sigaction(SIGINT, &old_interrupt, nullptr);
 
   // Child exit is not blocked in what the shell runs either (bit 17 of the blocked set).
   const std::string out = home() + "/blocked.txt";
-  EXPECT_EQ(run_shell("exec grep '^SigBlk:' /proc/self/status > '" + out + "'"), 0);
+  EXPECT_EQ(run_shell("exec grep '^SigBlk:' /proc/self/status > '" + out + "'").status, 0);
   const std::string line = read_file(out);
   ASSERT_EQ(line.rfind("SigBlk:", 0), 0u) << line;
   const unsigned long long blocked = std::stoull(line.substr(7), nullptr, 16);
@@ -379,9 +408,10 @@ TEST_F(OutsideProgramsTest, StartDetachedShellReturnsAtOnceAndLeavesNoChild) {
   ASSERT_FALSE(pid_text.empty()) << "the detached shell never ran";
   const pid_t sleeper = static_cast<pid_t>(std::stol(pid_text));
   const DetachedProcess cleanup(sleeper);
-  // Still running, and somebody else's child.
+  // Still running, somebody else's child, and in a session of its own.
   EXPECT_EQ(kill(sleeper, 0), 0);
   EXPECT_NE(parent_of(sleeper), getpid());
+  EXPECT_EQ(getsid(sleeper), sleeper);
   EXPECT_TRUE(no_child_left());
 }
 
@@ -403,6 +433,14 @@ TEST_F(OutsideProgramsTest, StartDetachedShellGivesTheShellAnEmptyStandardInput)
         "if read -r line; then printf 'got %s' \"$line\"; else printf eof; fi > '" + out + "'");
   }
   EXPECT_EQ(wait_for_text(out, 5.0), "eof");
+  EXPECT_TRUE(no_child_left());
+}
+
+TEST_F(OutsideProgramsTest, StartDetachedShellSendsItsOutputNowhere) {
+  const std::string out = home() + "/streams.txt";
+  start_detached_shell(
+      "printf '%s %s' \"$(readlink /proc/$$/fd/1)\" \"$(readlink /proc/$$/fd/2)\" > '" + out + "'");
+  EXPECT_EQ(wait_for_text(out, 5.0), "/dev/null /dev/null");
   EXPECT_TRUE(no_child_left());
 }
 

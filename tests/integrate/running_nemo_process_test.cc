@@ -1,5 +1,5 @@
 // Finding the running Nemo with the real pgrep and /proc, telling the tuned one apart, the status
-// report's line about it, and restarting Nemo for real through setsid and sh. Nemo is played by
+// report's line about it, and restarting Nemo for real through a detached sh. Nemo is played by
 // copies of the stand-in program named "nemo": one under the prefix (tuned, its path contains
 // "fennick") and others in a folder whose path does not.
 #include <fcntl.h>
@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -329,20 +331,17 @@ int shell_word_count(const std::string& text) {
   return std::atoi(run_program({"sh", "-c", "set -- " + text + "; printf '%s' $#"}).out.c_str());
 }
 
+// The line runs in a detached shell of its own (start_detached_shell), which execs the chosen
+// Nemo in its place: no setsid program, no background job, no second shell.
 TEST(RestartCommandLineTest, OrdinaryPathsAreInsertedAsTheyAre) {
   EXPECT_EQ(restart_command_line("/home/u/.local/opt/fennick/bin/nemo"),
-            "setsid sh -c 'nemo -q; sleep 1.5; exec /home/u/.local/opt/fennick/bin/nemo' "
-            ">/dev/null 2>&1 &");
-  EXPECT_EQ(restart_command_line("nemo"),
-            "setsid sh -c 'nemo -q; sleep 1.5; exec nemo' >/dev/null 2>&1 &");
+            "nemo -q; sleep 1.5; exec /home/u/.local/opt/fennick/bin/nemo");
+  EXPECT_EQ(restart_command_line("nemo"), "nemo -q; sleep 1.5; exec nemo");
   EXPECT_EQ(restart_command_line("/opt/a_b-c.d+e,f:g@h%i=j/nemo"),
-            "setsid sh -c 'nemo -q; sleep 1.5; exec /opt/a_b-c.d+e,f:g@h%i=j/nemo' >/dev/null "
-            "2>&1 &");
+            "nemo -q; sleep 1.5; exec /opt/a_b-c.d+e,f:g@h%i=j/nemo");
 }
 
-TEST(RestartCommandLineTest, ShellSpecialCharactersInThePathAreQuotedForBothShells) {
-  const std::string head = "setsid sh -c ";
-  const std::string tail = " >/dev/null 2>&1 &";
+TEST(RestartCommandLineTest, ShellSpecialCharactersInThePathAreQuoted) {
   const std::string inner_head = "nemo -q; sleep 1.5; exec ";
   for (const std::string& path :
        {std::string("/home/o'neil/.local/opt/fennick/bin/nemo"), std::string("/opt/my apps/nemo"),
@@ -351,17 +350,9 @@ TEST(RestartCommandLineTest, ShellSpecialCharactersInThePathAreQuotedForBothShel
         std::string("/opt/a;b&c|d/nemo"), std::string("/opt/*/nemo"), std::string("~/nemo"),
         std::string("/opt/it's \"all\" $(id) `x` \\ here/nemo")}) {
     SCOPED_TRACE(path);
-    const std::string line = restart_command_line(path);
-    ASSERT_EQ(line.rfind(head, 0), 0u) << line;
-    ASSERT_GT(line.size(), head.size() + tail.size());
-    ASSERT_EQ(line.substr(line.size() - tail.size()), tail) << line;
-    // The outer shell hands setsid one argument: the inner command.
-    const std::string outer_word =
-        line.substr(head.size(), line.size() - head.size() - tail.size());
-    EXPECT_EQ(shell_word_count(outer_word), 1);
-    const std::string inner = as_shell_reads(outer_word);
+    const std::string inner = restart_command_line(path);
     ASSERT_EQ(inner.rfind(inner_head, 0), 0u) << inner;
-    // The inner shell executes exactly the path.
+    // The shell executes exactly the path.
     const std::string executable_word = inner.substr(inner_head.size());
     EXPECT_EQ(shell_word_count(executable_word), 1) << executable_word;
     EXPECT_EQ(as_shell_reads(executable_word), path) << executable_word;
@@ -406,6 +397,7 @@ TEST_F(RunningNemoTest, RestartQuitsNemoAndStartsTheChosenOneDetached) {
     run.expected_exe = run.enabled && !run.tuned_deleted_after_enable ? tuned : path_nemo;
     make_dir(run.home);
     setenv("HOME", run.home.c_str(), 1);
+    setenv("XDG_DATA_HOME", (run.home + "/.local/share").c_str(), 1);
     setenv("FENNICK_PREFIX", run.prefix.c_str(), 1);
     if (run.tuned_installed) install_stand_in(tuned);
     if (run.enabled) {
@@ -431,6 +423,7 @@ TEST_F(RunningNemoTest, RestartQuitsNemoAndStartsTheChosenOneDetached) {
   for (const RestartCase& run : cases) {
     SCOPED_TRACE(run.name);
     setenv("HOME", run.home.c_str(), 1);
+    setenv("XDG_DATA_HOME", (run.home + "/.local/share").c_str(), 1);
     setenv("FENNICK_PREFIX", run.prefix.c_str(), 1);
     setenv("FENNICK_STAND_IN_LOG", run.log.c_str(), 1);
     const Clock::time_point start = Clock::now();
@@ -476,6 +469,48 @@ TEST_F(RunningNemoTest, RestartQuitsNemoAndStartsTheChosenOneDetached) {
   }
   // The ones that quit ended; the started ones run on.
   EXPECT_EQ(nemo_pids().size(), cases.size());
+}
+
+// The processes of a restart, traced: the program forks once (a go-between that execs nothing),
+// the go-between forks once (the shell), and that shell runs the line itself and execs the chosen
+// Nemo in its own place.
+TEST_F(RunningNemoTest, RestartForksOnceForAGoBetweenAndOnceForTheShell) {
+  if (run_program({"sh", "-c", "command -v strace"}).status != 0) GTEST_SKIP() << "no strace";
+  const std::string path_nemo = plain() + "/path/nemo";
+  install_stand_in(path_nemo);
+  setenv("PATH", (plain() + "/path:" + saved_path_).c_str(), 1);
+  setenv("FENNICK_STAND_IN_SECONDS", "0", 1);
+  setenv("FENNICK_STAND_IN_LOG", (plain() + "/log").c_str(), 1);
+  const std::string trace = home() + "/trace";
+  // strace ends once every traced process has, the started stand-in included.
+  const RunResult run =
+      run_program({"strace", "-f", "-o", trace, "-e", "trace=clone,clone3,fork,vfork,execve",
+                   kFennickBinary, "restart"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_EQ(read_log(plain() + "/log").size(), 2u) << read_file(plain() + "/log");
+
+  const std::regex fork_call(R"re(^(\d+) +(clone3?|fork|vfork)\(.*= (\d+)$)re");
+  const std::regex exec_call(R"re(^(\d+) +execve\("([^"]*)")re");
+  std::map<std::string, std::vector<std::string>> children, programs;
+  std::string program_pid;
+  for (const std::string& line : split_lines(read_file(trace))) {
+    std::smatch match;
+    if (std::regex_search(line, match, fork_call)) {
+      children[match[1]].push_back(match[3]);
+    } else if (std::regex_search(line, match, exec_call) && line.find("= -1") == line.npos) {
+      if (program_pid.empty()) program_pid = match[1];
+      programs[match[1]].push_back(match[2]);
+    }
+  }
+  ASSERT_EQ(children[program_pid].size(), 1u) << read_file(trace);
+  const std::string between = children[program_pid][0];
+  EXPECT_TRUE(programs[between].empty()) << read_file(trace);
+  ASSERT_EQ(children[between].size(), 1u) << read_file(trace);
+  const std::string shell = children[between][0];
+  EXPECT_EQ(programs[shell], (std::vector<std::string>{"/bin/sh", path_nemo})) << read_file(trace);
+  // No other process forks: what the shell starts for the line (nemo -q, sleep) is its own.
+  children.erase(shell);
+  EXPECT_EQ(children.size(), 2u) << read_file(trace);
 }
 
 }  // namespace

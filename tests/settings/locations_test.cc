@@ -121,8 +121,9 @@ TEST_F(LocationsTest, HomeMustBeAnAbsoluteFolderOnOneLine) {
       {"/home/u\r", kHomeBreak}, {"/", nullptr}, {"/home/u", nullptr},
   };
   const std::vector<std::function<std::string()>> below_home = {
-      home_dir, prefix_dir, data_dir, tuned_nemo_path, nemo_service_path, font_dir,
-      [] { return config_dir(); }};
+      home_dir, prefix_dir, data_dir, tuned_nemo_path, nemo_service_path, font_dir, [] {
+        return config_dir();
+      }};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.home ? c.home : "(unset)");
     set_home(c.home);
