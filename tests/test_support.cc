@@ -148,6 +148,14 @@ RunResult run_fennick(const std::vector<std::string>& args) {
   return run_program(full);
 }
 
+std::set<std::string> folder_entries(const std::string& dir) {
+  std::set<std::string> names;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(dir, error))
+    names.insert(entry.path().filename().string());
+  return names;
+}
+
 std::vector<std::string> split_lines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,8 @@ RunResult run_fennick(const std::vector<std::string>& args);
 RunResult run_program(const std::vector<std::string>& args, const std::string& input = "");
 
 std::string read_file(const std::string& path);
+// Names of the entries of a folder, symbolic links included; empty when there is no folder.
+std::set<std::string> folder_entries(const std::string& dir);
 // The lines of a text without their line feeds; a last line feed starts no further line.
 std::vector<std::string> split_lines(const std::string& text);
 void write_file(const std::string& path, const std::string& text);

@@ -52,15 +52,6 @@ inline std::string expected_usage(const std::string& settings_path) {
   return text + "Settings: " + settings_path + "   (override the folder with FENNICK_DIR)\n";
 }
 
-// Names of the entries of a folder; empty when the folder does not exist.
-inline std::set<std::string> folder_entries(const std::string& dir) {
-  std::set<std::string> names;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(dir, error))
-    names.insert(entry.path().filename().string());
-  return names;
-}
-
 // The text of the settings file holding the defaults except for the given values, which must
 // already be in normal form. The store is left at the defaults.
 inline std::string settings_text_with(

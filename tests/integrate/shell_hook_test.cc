@@ -81,13 +81,6 @@ class ShellHookTest : public TempHomeTest {
     return message;
   }
 
-  static std::set<std::string> entries(const std::string& dir) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-      names.insert(entry.path().filename().string());
-    return names;
-  }
-
   static ino_t inode_of(const std::string& path) {
     struct stat info;
     EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
@@ -152,7 +145,7 @@ TEST_F(ShellHookTest, RealShellsSourceTheScriptAtAnOddPath) {
       EXPECT_EQ(run.out, "sourced yes\n") << shell << " " << folder << "\n" << run.err;
       EXPECT_EQ(run.status, 0) << shell << " " << folder;
     }
-    EXPECT_TRUE(entries(run_in).empty()) << "a command in the path ran: " << folder;
+    EXPECT_TRUE(folder_entries(run_in).empty()) << "a command in the path ran: " << folder;
   }
 }
 
@@ -274,7 +267,7 @@ TEST_F(ShellHookTest, AddPutsTheBlockAtTheEnd) {
 TEST_F(ShellHookTest, AddOnAFreshHomeCreatesOnlyTheBashrc) {
   EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n");
   EXPECT_EQ(read_file(bashrc()), block());
-  EXPECT_EQ(entries(home()), std::set<std::string>{".bashrc"});
+  EXPECT_EQ(folder_entries(home()), std::set<std::string>{".bashrc"});
   EXPECT_EQ(hooks(false), "unchanged: " + bashrc() + "\n");
 
   // Remove visits both files, missing or not, and creates neither; the bashrc is kept as it was
@@ -287,7 +280,7 @@ TEST_F(ShellHookTest, AddOnAFreshHomeCreatesOnlyTheBashrc) {
 
 TEST_F(ShellHookTest, RemoveOnAFreshHomeCreatesNothing) {
   EXPECT_EQ(hooks(true), "unchanged: " + bashrc() + "\nunchanged: " + zshrc() + "\n");
-  EXPECT_TRUE(entries(home()).empty());
+  EXPECT_TRUE(folder_entries(home()).empty());
 }
 
 // Every state the files had before a change is kept once, under the next free backup name.
@@ -329,7 +322,7 @@ TEST_F(ShellHookTest, BothFilesAreUpdatedAndEveryStateIsBackedUpOnce) {
             "removed block from " + bashrc() + "\nremoved block from " + zshrc() + "\n");
   EXPECT_EQ(read_file(bashrc() + ".fennick-bak"), bash_text);
   EXPECT_EQ(
-      entries(home()),
+      folder_entries(home()),
       (std::set<std::string>{".bashrc", ".zshrc", ".bashrc.fennick-bak", ".bashrc.fennick-bak.1",
                              ".bashrc.fennick-bak.2", ".zshrc.fennick-bak", ".zshrc.fennick-bak.1",
                              ".zshrc.fennick-bak.2"}));
@@ -460,8 +453,8 @@ TEST_F(ShellHookTest, LinkedRcFileStaysALinkAndItsTargetChanges) {
   EXPECT_FALSE(is_symlink(bashrc() + ".fennick-bak"));
   EXPECT_EQ(read_file(bashrc() + ".fennick-bak"), original);
   EXPECT_EQ(mode_of(bashrc() + ".fennick-bak"), 0600u);
-  EXPECT_EQ(entries(home() + "/dotfiles"), std::set<std::string>{"bashrc"});
-  EXPECT_EQ(entries(home() + "/elsewhere"), std::set<std::string>{"zshrc"});
+  EXPECT_EQ(folder_entries(home() + "/dotfiles"), std::set<std::string>{"bashrc"});
+  EXPECT_EQ(folder_entries(home() + "/elsewhere"), std::set<std::string>{"zshrc"});
 
   EXPECT_EQ(hooks(true),
             "removed block from " + bashrc() + "\nremoved block from " + zshrc() + "\n");
@@ -480,7 +473,7 @@ TEST_F(ShellHookTest, DanglingLinkedBashrcGetsItsTargetCreated) {
   EXPECT_TRUE(is_symlink(bashrc()));
   EXPECT_EQ(read_file(home() + "/dotfiles/bashrc"), block());
   EXPECT_FALSE(file_exists(bashrc() + ".fennick-bak"));
-  EXPECT_EQ(entries(home() + "/dotfiles"), std::set<std::string>{"bashrc"});
+  EXPECT_EQ(folder_entries(home() + "/dotfiles"), std::set<std::string>{"bashrc"});
 }
 
 TEST_F(ShellHookTest, PrivateRcFileAndItsBackupStayPrivate) {
@@ -511,8 +504,8 @@ TEST_F(ShellHookTest, AFolderInPlaceOfTheBashrcStopsBeforeAnyWrite) {
               "Unable to open file \"" + bashrc() + "\": Is a directory");
     EXPECT_EQ(printed, "");
     EXPECT_EQ(read_file(zshrc()), "zsh\n");
-    EXPECT_EQ(entries(home()), (std::set<std::string>{".bashrc", ".zshrc"}));
-    EXPECT_TRUE(entries(bashrc()).empty());
+    EXPECT_EQ(folder_entries(home()), (std::set<std::string>{".bashrc", ".zshrc"}));
+    EXPECT_TRUE(folder_entries(bashrc()).empty());
   }
 }
 
@@ -535,7 +528,7 @@ TEST_F(ShellHookTest, AnUnreadableBashrcStopsBeforeAnyWrite) {
             "Unable to open file \"" + bashrc() + "\": Permission denied");
   EXPECT_EQ(printed, "");
   EXPECT_EQ(read_file(zshrc()), "zsh\n");
-  EXPECT_EQ(entries(home()), (std::set<std::string>{".bashrc", ".zshrc"}));
+  EXPECT_EQ(folder_entries(home()), (std::set<std::string>{".bashrc", ".zshrc"}));
 }
 
 TEST_F(ShellHookTest, AFailedBackupStopsBeforeTheRcFileIsWritten) {
@@ -710,7 +703,7 @@ TEST_F(ShellHookTest, PropertiesOfAddAndStripOnRandomTexts) {
     if (i % 100 == 0) {
       SCOPED_TRACE(testing::PrintToString(raw));
       ++files_checked;
-      for (const std::string& name : entries(home()))
+      for (const std::string& name : folder_entries(home()))
         std::filesystem::remove(home() + "/" + name);
       write_file(bashrc(), raw);
       ASSERT_EQ(hooks(false), "added block to " + bashrc() + "\n");

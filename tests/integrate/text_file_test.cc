@@ -28,13 +28,6 @@ class TextFileTest : public TempHomeTest {
     return "";
   }
 
-  static std::set<std::string> entries(const std::string& dir) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-      names.insert(entry.path().filename().string());
-    return names;
-  }
-
   static void make_link(const std::string& target, const std::string& link) {
     std::filesystem::create_symlink(target, link);
   }
@@ -141,7 +134,7 @@ TEST_F(TextFileTest, OnlyRegularFilesOfAtMostSixteenMebibytesAreRead) {
     EXPECT_EQ(error_of([&] { read_text_file(path); }), error);
     EXPECT_EQ(error_of([&] { copy_file(path, home() + "/copy"); }), error);
   }
-  EXPECT_EQ(entries(home()), (std::set<std::string>{"fifo", "big", "device"}));
+  EXPECT_EQ(folder_entries(home()), (std::set<std::string>{"fifo", "big", "device"}));
 }
 
 TEST_F(TextFileTest, AnUnreadableFileIsAnError) {
@@ -184,7 +177,7 @@ TEST_F(TextFileTest, CopyIsByteForByte) {
   EXPECT_EQ(read_file(home() + "/big-copy"), big);
 
   // Nothing but the copies is left behind (no temporary files).
-  EXPECT_EQ(entries(home()),
+  EXPECT_EQ(folder_entries(home()),
             (std::set<std::string>{"source", "copy", "longer", "empty", "new", "big", "big-copy"}));
 }
 
@@ -234,7 +227,7 @@ TEST_F(TextFileTest, CopyFollowsLinksAtBothEnds) {
   copy_file(home() + "/source-link", home() + "/destination-link");
   EXPECT_TRUE(is_symlink(home() + "/destination-link"));
   EXPECT_EQ(read_file(home() + "/dotfiles/target"), "from the link target\n");
-  EXPECT_EQ(entries(home() + "/dotfiles"), (std::set<std::string>{"bashrc", "target"}));
+  EXPECT_EQ(folder_entries(home() + "/dotfiles"), (std::set<std::string>{"bashrc", "target"}));
 }
 
 TEST_F(TextFileTest, CopyFailuresWriteNothing) {
@@ -258,8 +251,8 @@ TEST_F(TextFileTest, CopyFailuresWriteNothing) {
   EXPECT_EQ(error_of([&] { copy_file(home() + "/source", home() + "/folder"); }),
             "cannot write " + home() + "/folder: Is a directory");
   EXPECT_TRUE(std::filesystem::is_directory(home() + "/folder"));
-  EXPECT_EQ(entries(home()), (std::set<std::string>{"folder", "source", "plain"}));
-  EXPECT_TRUE(entries(home() + "/folder").empty());
+  EXPECT_EQ(folder_entries(home()), (std::set<std::string>{"folder", "source", "plain"}));
+  EXPECT_TRUE(folder_entries(home() + "/folder").empty());
 }
 
 TEST_F(TextFileTest, CopyOfAnUnreadableFileFails) {

@@ -32,14 +32,6 @@ class AtomicFileTest : public TempHomeTest {
     return path + ".tmp" + std::to_string(getpid());
   }
 
-  // Names of the entries of a directory, symbolic links included.
-  static std::set<std::string> entries(const std::string& dir) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-      names.insert(entry.path().filename().string());
-    return names;
-  }
-
   static std::string link_text(const std::string& path) {
     return std::filesystem::read_symlink(path).string();
   }
@@ -78,7 +70,7 @@ TEST_F(AtomicFileTest, CreatesMissingParentDirectoriesAndWritesTheTextExactly) {
   const std::string binary("a\0b\r\n\xff\xfe\t", 8);
   write_file_atomic(path, binary);
   EXPECT_EQ(read_file(path), binary);
-  EXPECT_EQ(entries(home() + "/a/b/c"), std::set<std::string>{"file.ini"});
+  EXPECT_EQ(folder_entries(home() + "/a/b/c"), std::set<std::string>{"file.ini"});
 }
 
 TEST_F(AtomicFileTest, LargeTextIsWrittenWhole) {
@@ -100,7 +92,7 @@ TEST_F(AtomicFileTest, BareFileNameIsWrittenInTheCurrentDirectory) {
 
   EXPECT_EQ(error, "");
   EXPECT_EQ(read_file(work + "/bare.ini"), "bare\n");
-  EXPECT_EQ(entries(work), std::set<std::string>{"bare.ini"});
+  EXPECT_EQ(folder_entries(work), std::set<std::string>{"bare.ini"});
 }
 
 TEST_F(AtomicFileTest, NoTemporaryFileIsLeftBehind) {
@@ -109,13 +101,13 @@ TEST_F(AtomicFileTest, NoTemporaryFileIsLeftBehind) {
   write_file_atomic(path, "one\n");
   write_file_atomic(path, "two\n");
   EXPECT_FALSE(file_exists(temporary_name(path)));
-  EXPECT_EQ(entries(dir), std::set<std::string>{"fennick.ini"});
+  EXPECT_EQ(folder_entries(dir), std::set<std::string>{"fennick.ini"});
 
   // A leftover of an earlier run that had the same process id is replaced, not appended to.
   write_file(temporary_name(path), "stale leftover that is much longer than the new text\n");
   write_file_atomic(path, "three\n");
   EXPECT_EQ(read_file(path), "three\n");
-  EXPECT_EQ(entries(dir), std::set<std::string>{"fennick.ini"});
+  EXPECT_EQ(folder_entries(dir), std::set<std::string>{"fennick.ini"});
 }
 
 TEST_F(AtomicFileTest, TemporariesLeftByEndedProcessesAreRemoved) {
@@ -139,7 +131,7 @@ TEST_F(AtomicFileTest, TemporariesLeftByEndedProcessesAreRemoved) {
   write_file_atomic(path, "new\n");
   std::set<std::string> expected = look_alikes;
   expected.insert({"fennick.ini", "fennick.ini.tmp" + living});
-  EXPECT_EQ(entries(dir), expected);
+  EXPECT_EQ(folder_entries(dir), expected);
   EXPECT_EQ(read_file(path + ".tmp" + living), "still being written\n");
   EXPECT_EQ(read_file(path), "new\n");
 
@@ -148,7 +140,7 @@ TEST_F(AtomicFileTest, TemporariesLeftByEndedProcessesAreRemoved) {
   write_file(home() + "/dotfiles/rc.tmp" + ended, "killed\n");
   std::filesystem::create_symlink(home() + "/dotfiles/rc", dir + "/rc");
   write_file_atomic(dir + "/rc", "rc\n");
-  EXPECT_EQ(entries(home() + "/dotfiles"), std::set<std::string>{"rc"});
+  EXPECT_EQ(folder_entries(home() + "/dotfiles"), std::set<std::string>{"rc"});
 }
 
 TEST_F(AtomicFileTest, ReplaceModePutsTheNewFileInPlaceOfALink) {
@@ -173,7 +165,8 @@ TEST_F(AtomicFileTest, ReplaceModePutsTheNewFileInPlaceOfALink) {
   EXPECT_EQ(status_of(victim).st_nlink, 1u);
   EXPECT_FALSE(file_exists(nowhere));
   EXPECT_FALSE(file_exists(home() + "/missing"));
-  EXPECT_EQ(entries(dir), (std::set<std::string>{"to-file", "dangling", "into-nothing", "hard"}));
+  EXPECT_EQ(folder_entries(dir),
+            (std::set<std::string>{"to-file", "dangling", "into-nothing", "hard"}));
 }
 
 TEST_F(AtomicFileTest, HardLinkedFileIsWrittenInPlaceForBothNames) {
@@ -198,7 +191,7 @@ TEST_F(AtomicFileTest, HardLinkedFileIsWrittenInPlaceForBothNames) {
   write_file_atomic(repo, "from the repository\n");
   EXPECT_EQ(read_file(rc), "from the repository\n");
   EXPECT_EQ(status_of(rc).st_ino, inode);
-  EXPECT_EQ(entries(home() + "/dotfiles"), std::set<std::string>{"bashrc"});
+  EXPECT_EQ(folder_entries(home() + "/dotfiles"), std::set<std::string>{"bashrc"});
 }
 
 TEST_F(AtomicFileTest, OwnerAndGroupOfAReplacedFileAreKept) {
@@ -236,7 +229,7 @@ TEST_F(AtomicFileTest, WriteThatFailsMidwayKeepsTheOldFileAndSaysWhy) {
 
   EXPECT_EQ(error, "cannot write " + path + ": File too large");
   EXPECT_EQ(read_file(path), "old\n");
-  EXPECT_EQ(entries(home() + "/cfg"), std::set<std::string>{"fennick.ini"});
+  EXPECT_EQ(folder_entries(home() + "/cfg"), std::set<std::string>{"fennick.ini"});
 }
 
 TEST_F(AtomicFileTest, SymbolicLinkAtTheTargetIsKeptAndItsFileReplaced) {
@@ -250,8 +243,8 @@ TEST_F(AtomicFileTest, SymbolicLinkAtTheTargetIsKeptAndItsFileReplaced) {
   ASSERT_TRUE(is_symlink(link));
   EXPECT_EQ(link_text(link), real);
   EXPECT_EQ(read_file(real), "new\n");
-  EXPECT_EQ(entries(home() + "/cfg"), std::set<std::string>{"fennick.ini"});
-  EXPECT_EQ(entries(home() + "/dotfiles"), std::set<std::string>{"fennick.ini"});
+  EXPECT_EQ(folder_entries(home() + "/cfg"), std::set<std::string>{"fennick.ini"});
+  EXPECT_EQ(folder_entries(home() + "/dotfiles"), std::set<std::string>{"fennick.ini"});
 }
 
 TEST_F(AtomicFileTest, RelativeLinkIsResolvedFromTheLinkDirectory) {
@@ -266,7 +259,7 @@ TEST_F(AtomicFileTest, RelativeLinkIsResolvedFromTheLinkDirectory) {
   EXPECT_EQ(link_text(link), "../dotfiles/settings/fennick.ini");
   EXPECT_EQ(read_file(real), "new\n");
   // Nothing is written relative to the current directory or beside the link.
-  EXPECT_EQ(entries(home() + "/cfg"), std::set<std::string>{"fennick.ini"});
+  EXPECT_EQ(folder_entries(home() + "/cfg"), std::set<std::string>{"fennick.ini"});
 }
 
 TEST_F(AtomicFileTest, ChainOfLinksEndsAtTheFileThatIsReplaced) {
@@ -284,7 +277,7 @@ TEST_F(AtomicFileTest, ChainOfLinksEndsAtTheFileThatIsReplaced) {
   EXPECT_TRUE(is_symlink(home() + "/cfg/fennick.ini"));
   EXPECT_TRUE(is_symlink(home() + "/one/link"));
   EXPECT_TRUE(is_symlink(home() + "/two/link"));
-  EXPECT_EQ(entries(home() + "/two"), (std::set<std::string>{"final.ini", "link"}));
+  EXPECT_EQ(folder_entries(home() + "/two"), (std::set<std::string>{"final.ini", "link"}));
 }
 
 TEST_F(AtomicFileTest, DanglingLinkGetsItsFileCreatedButNoFolder) {
@@ -305,8 +298,9 @@ TEST_F(AtomicFileTest, DanglingLinkGetsItsFileCreatedButNoFolder) {
     std::filesystem::create_symlink(into, dangling);
     EXPECT_EQ(write_error(dangling, "text"),
               "cannot write " + dangling + ": No such file or directory");
-    EXPECT_EQ(entries(home()), (std::set<std::string>{"cfg", "there"})) << into;
-    EXPECT_EQ(entries(home() + "/cfg"), (std::set<std::string>{"dangling.ini", "fennick.ini"}));
+    EXPECT_EQ(folder_entries(home()), (std::set<std::string>{"cfg", "there"})) << into;
+    EXPECT_EQ(folder_entries(home() + "/cfg"),
+              (std::set<std::string>{"dangling.ini", "fennick.ini"}));
   }
 }
 
@@ -320,7 +314,7 @@ TEST_F(AtomicFileTest, LinkLoopIsAWriteFailureNamingThePath) {
   EXPECT_EQ(write_error(a, "text"), "cannot write " + a + ": Too many levels of symbolic links");
   EXPECT_TRUE(is_symlink(a));
   EXPECT_TRUE(is_symlink(b));
-  EXPECT_EQ(entries(home() + "/cfg"), (std::set<std::string>{"a", "b"}));
+  EXPECT_EQ(folder_entries(home() + "/cfg"), (std::set<std::string>{"a", "b"}));
 }
 
 TEST_F(AtomicFileTest, PermissionBitsOfAReplacedFileAreKept) {
@@ -368,7 +362,7 @@ TEST_F(AtomicFileTest, LinkPlantedAtTheTemporaryNameIsNotFollowed) {
   EXPECT_EQ(mode_of(victim), 0644u);
   EXPECT_EQ(read_file(path), "settings\n");
   EXPECT_FALSE(is_symlink(path));
-  EXPECT_EQ(entries(dir), std::set<std::string>{"fennick.ini"});
+  EXPECT_EQ(folder_entries(dir), std::set<std::string>{"fennick.ini"});
 
   // A dangling planted link does not make the writer create the file it names.
   const std::string nowhere = home() + "/created-by-mistake.txt";
@@ -385,14 +379,14 @@ TEST_F(AtomicFileTest, TargetThatIsADirectoryCannotBeWrittenAndLeavesNoTemporary
 
   EXPECT_EQ(write_error(path, "body {}\n"), "cannot write " + path + ": Is a directory");
   EXPECT_FALSE(file_exists(temporary_name(path)));
-  EXPECT_EQ(entries(home() + "/cfg"), std::set<std::string>{"fennick.css"});
+  EXPECT_EQ(folder_entries(home() + "/cfg"), std::set<std::string>{"fennick.css"});
   EXPECT_EQ(read_file(path + "/inside"), "kept\n");
 
   // Reached through a link, the message names the path that was asked for.
   const std::string link = home() + "/cfg/link.css";
   std::filesystem::create_symlink(path, link);
   EXPECT_EQ(write_error(link, "body {}\n"), "cannot write " + link + ": Is a directory");
-  EXPECT_EQ(entries(home() + "/cfg"), (std::set<std::string>{"fennick.css", "link.css"}));
+  EXPECT_EQ(folder_entries(home() + "/cfg"), (std::set<std::string>{"fennick.css", "link.css"}));
 }
 
 TEST_F(AtomicFileTest, FolderThatCannotExistGivesTheReason) {
@@ -401,7 +395,7 @@ TEST_F(AtomicFileTest, FolderThatCannotExistGivesTheReason) {
   const std::string path = home() + "/blocker/cfg/fennick.ini";
   EXPECT_EQ(write_error(path, "text"), "cannot write " + path + ": Not a directory");
   EXPECT_EQ(read_file(home() + "/blocker"), "a file, not a folder\n");
-  EXPECT_EQ(entries(home()), (std::set<std::string>{"blocker"}));
+  EXPECT_EQ(folder_entries(home()), (std::set<std::string>{"blocker"}));
 }
 
 TEST_F(AtomicFileTest, DirectoryAtTheTemporaryNameGivesFileExists) {
@@ -421,7 +415,7 @@ TEST_F(AtomicFileTest, ReadOnlyFolderGivesPermissionDenied) {
   EXPECT_EQ(write_error(path, "new\n"), "cannot write " + path + ": Permission denied");
   chmod(dir.c_str(), 0700);
   EXPECT_EQ(read_file(path), "old\n");
-  EXPECT_EQ(entries(dir), std::set<std::string>{"fennick.ini"});
+  EXPECT_EQ(folder_entries(dir), std::set<std::string>{"fennick.ini"});
 }
 
 }  // namespace
