@@ -1,11 +1,43 @@
 // font and uninstall.
 #include "cli/commands.h"
+#include "fonts/powerline_font.h"
 #include "fonts/terminal_font.h"
 #include "fonts/uninstall.h"
 #include "settings/ascii_text.h"
+#include "settings/console.h"
 
+namespace {
+
+void print_check() {
+  const std::string family = find_powerline_font();
+  print_out(family.empty()
+                ? "no installed font has the powerline glyphs; run: fennick font install\n"
+                : "powerline-capable font installed: " + family + "\n");
+  const std::string schema = terminal_profile_path();
+  print_out("default terminal profile font: " + gsettings_get(schema, "font") +
+            " (system font: " + gsettings_get(schema, "use-system-font") + ")\n");
+}
+
+}  // namespace
+
+// `fennick font SUB [ARG]`.
 int cmd_font(const CommandLine& line) {
-  return font_command(ascii_lowered(line.operand(1)), line.operand(2));
+  const std::string sub_command = ascii_lowered(line.operand(1));
+  if (sub_command == "check") {
+    print_check();
+    return 0;
+  }
+  if (sub_command == "install") return install_font(line.operand(2) == "--yes") ? 0 : 1;
+  if (sub_command == "use") {
+    use_terminal_font("", 12);
+    return 0;
+  }
+  if (sub_command == "restore") {
+    restore_terminal_font();
+    return 0;
+  }
+  print_err("usage: fennick font check | install [--yes] | use | restore\n");
+  return 2;
 }
 
 int cmd_uninstall(const CommandLine& line) {

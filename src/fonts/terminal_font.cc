@@ -26,16 +26,6 @@ bool gsettings_set(const std::string& schema, const std::string& key, const std:
   return run_command("gsettings", {"set", schema, key, value}).ok;
 }
 
-void print_check() {
-  const std::string family = find_powerline_font();
-  print_out(family.empty()
-                ? "no installed font has the powerline glyphs; run: fennick font install\n"
-                : "powerline-capable font installed: " + family + "\n");
-  const std::string schema = terminal_profile_path();
-  print_out("default terminal profile font: " + gsettings_get(schema, "font") +
-            " (system font: " + gsettings_get(schema, "use-system-font") + ")\n");
-}
-
 }  // namespace
 
 std::string gsettings_get(const std::string& schema, const std::string& key) {
@@ -74,18 +64,18 @@ void use_terminal_font(std::string family, int size) {
       "Fonts.)\n");
 }
 
-bool restore_terminal_font() {
+void restore_terminal_font() {
   const std::string backup = font_backup_path();
   if (!path_exists(backup)) {
     print_out("nothing to restore\n");
-    return true;
+    return;
   }
   const std::string text = read_text_file(backup);
   std::string lines[3];
   size_t start = 0;
   for (std::string& line : lines) {
     const size_t end = text.find('\n', start);
-    if (end == std::string::npos) return true;  // not a backup of ours: left as it is
+    if (end == std::string::npos) return;  // not a backup of ours: left as it is
     line = text.substr(start, end - start);
     start = end + 1;
   }
@@ -93,28 +83,9 @@ bool restore_terminal_font() {
   const bool font_back = gsettings_set(lines[0], "font", without_single_quotes(lines[1]));
   const bool flag_back = gsettings_set(lines[0], "use-system-font", lines[2]);
   if (!font_back || !flag_back) {
-    print_err(
-        "fennick: gsettings could not restore the terminal profile font; the previous "
-        "values stay in " +
-        backup + "\n");
-    return false;
+    fail("gsettings could not restore the terminal profile font; the previous values stay in " +
+         backup);
   }
   unlink(backup.c_str());
   print_out("terminal profile font restored\n");
-  return true;
-}
-
-int font_command(const std::string& sub_command, const std::string& argument) {
-  if (sub_command == "check") {
-    print_check();
-    return 0;
-  }
-  if (sub_command == "install") return install_font(argument == "--yes") ? 0 : 1;
-  if (sub_command == "use") {
-    use_terminal_font("", 12);
-    return 0;
-  }
-  if (sub_command == "restore") return restore_terminal_font() ? 0 : 1;
-  print_err("usage: fennick font check | install [--yes] | use | restore\n");
-  return 2;
 }

@@ -11,7 +11,5 @@ std::string gsettings_get(const std::string& schema, const std::string& key);
 std::string terminal_profile_path();
 // Fails with a message when there is no profile, no font, or gsettings refuses the font.
 void use_terminal_font(std::string family, int size);
-// False when gsettings refused a value: the backup is then kept.
-bool restore_terminal_font();
-// `fennick font SUB ARG`; returns the exit status.
-int font_command(const std::string& sub_command, const std::string& argument);
+// Fails with a message when gsettings refused a value: the backup is then kept.
+void restore_terminal_font();
