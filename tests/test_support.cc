@@ -140,6 +140,31 @@ void TempHomeTest::set(const std::vector<std::string>& operands) {
   EXPECT_EQ(run.err, "");
 }
 
+pid_t start_in_background(const std::vector<std::string>& args, const Background& how) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (how.output_fd >= 0) {
+    posix_spawn_file_actions_adddup2(&actions, how.output_fd, 1);
+  } else if (how.quiet) {
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  }
+  if (how.quiet) posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  std::vector<char*> argv;
+  for (const std::string& arg : args)
+    argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  std::vector<char*> env;
+  for (const std::string& entry : how.env)
+    env.push_back(const_cast<char*>(entry.c_str()));
+  env.push_back(nullptr);
+  pid_t pid = -1;
+  const int error = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(),
+                                 how.env.empty() ? environ : env.data());
+  posix_spawn_file_actions_destroy(&actions);
+  return error == 0 ? pid : -1;
+}
+
 RunResult run_fennick(const std::vector<std::string>& args) {
   // A copy of the program elsewhere, for the run of the tests as an ordinary user.
   const char* copy = getenv("FENNICK_TEST_BINARY");

@@ -49,6 +49,16 @@ RunResult run_fennick(const std::vector<std::string>& args);
 // Runs any program the same way; args[0] is looked up on PATH.
 RunResult run_program(const std::vector<std::string>& args, const std::string& input = "");
 
+// How start_in_background starts a program: standard input is always /dev/null.
+struct Background {
+  int output_fd = -1;            // standard output goes here; -1: ours, unless quiet
+  bool quiet = false;            // standard output and error go to /dev/null
+  std::vector<std::string> env;  // the environment; empty: ours
+};
+// Starts a program without waiting for it; args[0] is looked up on PATH when it has no slash.
+// Returns its process id, or -1 when it could not be started.
+pid_t start_in_background(const std::vector<std::string>& args, const Background& how = {});
+
 std::string read_file(const std::string& path);
 // Names of the entries of a folder, symbolic links included; empty when there is no folder.
 std::set<std::string> folder_entries(const std::string& dir);

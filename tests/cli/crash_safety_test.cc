@@ -55,20 +55,11 @@ Variant make_variant(const std::vector<std::pair<std::string, std::string>>& val
 
 // Starts the program with its output thrown away; returns its process id.
 pid_t start(const std::vector<std::string>& args) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  std::vector<char*> argv;
-  for (const std::string& arg : args)
-    argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  EXPECT_EQ(error, 0);
-  return error == 0 ? pid : -1;
+  Background quiet;
+  quiet.quiet = true;
+  const pid_t pid = start_in_background(args, quiet);
+  EXPECT_GT(pid, 0);
+  return pid;
 }
 
 int wait_for(pid_t pid) {

@@ -163,19 +163,11 @@ class FontServer {
       has_root = has_root || word == "--root";
     if (!has_root) words.insert(words.end(), {"--root", real_font_folder()});
     words.insert(words.end(), switches.begin(), switches.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-      argv.push_back(word.data());
-    argv.push_back(nullptr);
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    if (posix_spawnp(&pid_, python.c_str(), &actions, nullptr, argv.data(), environ) != 0)
-      pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
+    Background to_pipe;
+    to_pipe.output_fd = out[1];
+    pid_ = start_in_background(words, to_pipe);
     close(out[1]);
     // The port comes on the first line once the server listens.
     std::string line;

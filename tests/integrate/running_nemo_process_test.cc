@@ -114,18 +114,9 @@ class RunningNemo {
       const std::string text = *entry;
       if (text.rfind("FENNICK_STAND_IN_", 0) != 0) env_texts.push_back(text);
     }
-    std::vector<char*> env;
-    for (std::string& text : env_texts)
-      env.push_back(text.data());
-    env.push_back(nullptr);
-    std::string name = executable;
-    char* argv[] = {name.data(), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    const int spawned = posix_spawn(&pid_, executable.c_str(), &actions, nullptr, argv, env.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) pid_ = -1;
+    Background with_env;
+    with_env.env = env_texts;
+    pid_ = start_in_background({executable}, with_env);
     EXPECT_GT(pid_, 0) << "cannot start " << executable;
   }
   ~RunningNemo() {
