@@ -1,6 +1,6 @@
 // Prints the settings catalogue as C definitions: the array rows, one row a line (page, group,
 // kind letter, label, hint, choices, min, max, default value), and the array pages, one page a
-// line in tab order (title, letter of the extras the window adds after its settings). The
+// line in tab order (its title). The
 // minimal GTK program of gui_startup.sh builds its notebook from them, so that it always has the
 // same pages and controls as the settings window.
 // With --counts: how many widgets of each kind the rows make, as one line of text.
@@ -47,20 +47,6 @@ char kind_letter(SettingKind kind) {
   return '?';
 }
 
-char extras_letter(PageExtras extras) {
-  switch (extras) {
-    case PageExtras::None:
-      return 'n';
-    case PageExtras::PathBarPreview:
-      return 'p';
-    case PageExtras::PromptPreviewAndFont:
-      return 't';
-    case PageExtras::ReadonlyPresets:
-      return 'r';
-  }
-  return '?';
-}
-
 void print_counts() {
   int kinds[7] = {};
   int hints = 0, groups = 0;
@@ -92,7 +78,6 @@ void print_counts() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  build_catalogue();
   if (argc > 1 && std::strcmp(argv[1], "--counts") == 0) {
     print_counts();
     return 0;
@@ -119,7 +104,7 @@ int main(int argc, char** argv) {
     const SettingsPage& page = page_at(i);
     std::printf("{");
     print_string(page.title);
-    std::printf(", '%c'},\n", extras_letter(page.extras));
+    std::printf("},\n");
   }
   std::printf("};\n");
   return 0;

@@ -31,7 +31,6 @@ void on_draw(GtkWidget*, cairo_t*, gpointer) {
 
 int main() {
   phase_mark("main");
-  build_catalogue();
   load_settings();
   phase_mark("settings");
   if (!load_gtk()) return 3;

@@ -51,8 +51,7 @@ fonts=$("$real_fc_list" :charset=e0b0 family | head -n 3 | paste -sd ',' -)
 echo "== Settings window start-up (Xvfb $DISPLAY, $RUNS runs each after $WARMUP warm-up rounds," \
   "taking turns; $(nproc) cores, load average $(cut -d ' ' -f 1-3 /proc/loadavg))"
 echo "minimal notebook program: $("$bench/catalogue_layout" --counts)," \
-  "plus the same extra widgets as fennick's pages (previews, action buttons, palette combo," \
-  "Backup grid, status line)"
+  "an empty Backup tab and a status line (none of the widgets fennick adds by hand)"
 echo "powerline fonts installed (fc-list :charset=e0b0 family): ${fonts:-none}"
 echo
 MAP_TIMER_RAW=$work/raw "$bench/map_timer" "$RUNS" "$WARMUP" \

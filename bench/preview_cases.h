@@ -43,14 +43,9 @@ inline void customise_path_bar() {
   set_or_die("pathbar.selected_height", "30");
 }
 
-// Builds the catalogue once, resets the store to the defaults and applies the case; returns the
+// Resets the store to the defaults and applies the case; returns the
 // detected font the refresh is given.
 inline std::string prepare_case(PreviewCase which) {
-  static bool built = false;
-  if (!built) {
-    build_catalogue();
-    built = true;
-  }
   reset_all_to_defaults();
   switch (which) {
     case PreviewCase::Defaults:

@@ -44,7 +44,6 @@ int main(int argc, char** argv) {
   if (argc > 1) sizes.clear();
   for (int i = 1; i < argc; ++i)
     sizes.push_back(std::stoul(argv[i]));
-  build_catalogue();
   const struct {
     const char* name;
     std::string piece;

@@ -52,7 +52,6 @@ void TempHomeTest::SetUp() {
   setenv("FENNICK_SHARE", (home + "/share").c_str(), 1);
   unsetenv("DISPLAY");
   unsetenv("FENNICK_FORCE");
-  build_catalogue();
   reset_all_to_defaults();
 }
 

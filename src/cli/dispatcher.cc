@@ -12,7 +12,6 @@
 #include <optional>
 
 int run_command_line(int argc, char** argv) {
-  build_catalogue();
   CommandLine line{std::vector<std::string>(argv, argv + argc)};
   std::string word = line.arg(1);
   if (word.empty()) word = env_text("DISPLAY").empty() ? "help" : "gui";

@@ -29,11 +29,18 @@ int cmd_font(const CommandLine& line) {
   }
   if (sub_command == "install") return install_font(line.operand(2) == "--yes") ? 0 : 1;
   if (sub_command == "use") {
-    use_terminal_font("", 12);
+    const std::string font = use_terminal_font("", 12);
+    print_out("the default terminal profile now uses \"" + font +
+              "\". Undo with: fennick font restore\n");
+    print_out(
+        "(The terminal inside Nemo follows the system monospace font: Menu > Preferences > "
+        "Fonts.)\n");
     return 0;
   }
   if (sub_command == "restore") {
-    restore_terminal_font();
+    const FontRestore restored = restore_terminal_font();
+    if (restored == FontRestore::Restored) print_out("terminal profile font restored\n");
+    if (restored == FontRestore::NoBackup) print_out("nothing to restore\n");
     return 0;
   }
   print_err("usage: fennick font check | install [--yes] | use | restore\n");

@@ -7,7 +7,6 @@
 #include "integrate/text_file.h"
 #include "settings/ascii_text.h"
 #include "settings/atomic_file.h"
-#include "settings/console.h"
 #include "settings/failure.h"
 #include "settings/locations.h"
 
@@ -38,7 +37,7 @@ std::string terminal_profile_path() {
   return id.empty() ? "" : kProfileSchema + id + "/";
 }
 
-void use_terminal_font(std::string family, int size) {
+std::string use_terminal_font(std::string family, int size) {
   const std::string schema = terminal_profile_path();
   if (schema.empty()) fail("no GNOME/Mint terminal profile found (gsettings), nothing changed.");
   if (family.empty()) family = find_powerline_font();
@@ -57,25 +56,18 @@ void use_terminal_font(std::string family, int size) {
   const std::string font = family + " " + std::to_string(size);
   const RunOutcome set = run_command("gsettings", {"set", schema, "font", font});
   if (!set.ok) fail("gsettings failed: " + failure_reason(set));
-  print_out("the default terminal profile now uses \"" + font +
-            "\". Undo with: fennick font restore\n");
-  print_out(
-      "(The terminal inside Nemo follows the system monospace font: Menu > Preferences > "
-      "Fonts.)\n");
+  return font;
 }
 
-void restore_terminal_font() {
+FontRestore restore_terminal_font() {
   const std::string backup = font_backup_path();
-  if (!path_exists(backup)) {
-    print_out("nothing to restore\n");
-    return;
-  }
+  if (!path_exists(backup)) return FontRestore::NoBackup;
   const std::string text = read_text_file(backup);
   std::string lines[3];
   size_t start = 0;
   for (std::string& line : lines) {
     const size_t end = text.find('\n', start);
-    if (end == std::string::npos) return;  // not a backup of ours: left as it is
+    if (end == std::string::npos) return FontRestore::NotOurs;
     line = text.substr(start, end - start);
     start = end + 1;
   }
@@ -87,5 +79,5 @@ void restore_terminal_font() {
          backup);
   }
   unlink(backup.c_str());
-  print_out("terminal profile font restored\n");
+  return FontRestore::Restored;
 }

@@ -9,7 +9,14 @@
 std::string gsettings_get(const std::string& schema, const std::string& key);
 // The schema path of the default GNOME Terminal profile, or empty.
 std::string terminal_profile_path();
-// Fails with a message when there is no profile, no font, or gsettings refuses the font.
-void use_terminal_font(std::string family, int size);
-// Fails with a message when gsettings refused a value: the backup is then kept.
-void restore_terminal_font();
+// Points the default profile at `family` (the installed powerline font when empty) and returns
+// the font it set. Fails with a message when there is no profile, no font, or gsettings refuses.
+std::string use_terminal_font(std::string family, int size);
+enum class FontRestore {
+  Restored,
+  NoBackup,
+  NotOurs,  // a backup file too short to be one of ours: left as it is
+};
+// Puts back the font the backup holds. Fails with a message when gsettings refused a value: the
+// backup is then kept.
+FontRestore restore_terminal_font();

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "fonts/powerline_font.h"
+#include "fonts/terminal_font.h"
 #include "generate/apply.h"
 #include "gui/previews.h"
 #include "gui/setting_controls.h"
@@ -176,16 +177,22 @@ void on_terminal_font_clicked(GtkWidget*, gpointer value) {
     show_status("Install a powerline font first.");
     return;
   }
-  const bool restore = value_of(value) == 2;
-  const bool ok = run_command(own_executable_path(), {"font", restore ? "restore" : "use"}).ok;
-  if (restore) {
-    show_status(ok ? "Terminal font restored to what it was."
-                   : "Restoring the terminal font failed (see: fennick font restore)");
-  } else {
-    show_status(ok ? "The default terminal profile now uses " + window.detected_font +
-                         " (open a new terminal). Undo: Restore."
-                   : "Setting the terminal font failed (see: fennick font use)");
+  if (value_of(value) == 2) {
+    guarded([] {
+      const FontRestore restored = restore_terminal_font();
+      show_status(restored == FontRestore::Restored ? "Terminal font restored to what it was."
+                  : restored == FontRestore::NoBackup
+                      ? "Nothing to restore: the terminal font was not changed."
+                      : "The font backup " + font_backup_path() +
+                            " is not one of ours: left as it is.");
+    });
+    return;
   }
+  guarded([] {
+    use_terminal_font(window.detected_font, 12);
+    show_status("The default terminal profile now uses " + window.detected_font +
+                " (open a new terminal). Undo: Restore.");
+  });
 }
 
 void on_restart_clicked(GtkWidget*, gpointer) {

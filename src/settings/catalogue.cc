@@ -549,8 +549,6 @@ constexpr Setting kSettings[] = {
 
 }  // namespace
 
-void build_catalogue() {}
-
 int setting_count() {
   return static_cast<int>(std::size(kSettings));
 }

@@ -35,9 +35,6 @@ struct Setting {
   std::string_view hint = {};
 };
 
-// The catalogue is a constant table; kept for callers that set it up first of all. Does nothing.
-void build_catalogue();
-
 int setting_count();
 const Setting& setting_at(int index);
 // "section.key" of row index.

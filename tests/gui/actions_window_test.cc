@@ -406,13 +406,14 @@ TEST_F(WindowTest, FontButtonsNeedAPowerlineFont) {
   EXPECT_FALSE(file_exists(config() + "/font-backup.txt"));
 }
 
-TEST_F(FontWindowTest, FontButtonsReportAFailedChild) {
+// The window shows the command line's own error texts.
+TEST_F(FontWindowTest, FontButtonsShowTheRefusal) {
   window.detected_font = "MesloLGS NF";
   // gsettings without any schema: no terminal profile can be found or changed.
   make_dir(home() + "/no-schemas");
   setenv("XDG_DATA_DIRS", (home() + "/no-schemas").c_str(), 1);
   click(button_labelled("Use it in my terminal"));
-  EXPECT_EQ(status_text(), "Setting the terminal font failed (see: fennick font use)");
+  EXPECT_EQ(status_text(), "no GNOME/Mint terminal profile found (gsettings), nothing changed.");
   const std::string backup = config() + "/font-backup.txt";
   EXPECT_FALSE(file_exists(backup));
 
@@ -421,8 +422,13 @@ TEST_F(FontWindowTest, FontButtonsReportAFailedChild) {
       "'Ubuntu Mono 13'\ntrue\n";
   write_file(backup, kept);
   click(button_labelled("Restore terminal font"));
-  EXPECT_EQ(status_text(), "Restoring the terminal font failed (see: fennick font restore)");
+  EXPECT_EQ(status_text(),
+            "gsettings could not restore the terminal profile font; the previous values stay in " +
+                backup);
   EXPECT_EQ(read_file(backup), kept);
+  unlink(backup.c_str());
+  click(button_labelled("Restore terminal font"));
+  EXPECT_EQ(status_text(), "Nothing to restore: the terminal font was not changed.");
 }
 
 TEST_F(FontWindowTest, FontButtonsUseAndRestoreTheTerminalFont) {

@@ -93,7 +93,6 @@ class WindowEnvironment : public ::testing::Environment {
     ASSERT_TRUE(display && *display)
         << "the window tests run on their own X server: start them with tests/gui/under_xvfb.sh";
     setenv("DISPLAY", display, 1);
-    build_catalogue();
     reset_all_to_defaults();
     ASSERT_TRUE(load_gtk());
     ASSERT_NO_FATAL_FAILURE(resolve_test_calls());

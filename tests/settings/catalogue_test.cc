@@ -26,11 +26,6 @@ TEST_F(CatalogueTest, HasEveryRowOfEachKind) {
   EXPECT_EQ(kinds[SettingKind::Keys], 6);
 }
 
-TEST_F(CatalogueTest, BuildingTwiceGivesTheSameCatalogue) {
-  build_catalogue();
-  EXPECT_EQ(setting_count(), 62);
-}
-
 TEST_F(CatalogueTest, OnlyEnabledIsSharedBetweenSections) {
   std::map<std::string, std::set<std::string>> sections_of_key;
   for (int i = 0; i < setting_count(); ++i) {
