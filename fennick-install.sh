@@ -11,9 +11,10 @@
 # documentation and the list of installed files to $FENNICK_SHARE (default
 # ~/.local/share/fennick), a launcher of the settings window to ~/.local/share/applications. The
 # tuned Nemo lives under $FENNICK_PREFIX (default ~/.local/opt/fennick), its build cache in
-# ~/.cache/fennick, the powerline font in ~/.local/share/fonts/fennick. An absolute
-# XDG_DATA_HOME, XDG_CACHE_HOME or XDG_CONFIG_HOME takes the place of ~/.local/share, ~/.cache or
-# ~/.config; a relative one is ignored, as fennick itself does.
+# ~/.cache/fennick, the powerline font in ~/.local/share/fonts/fennick. The program's own build is
+# kept in ~/.cache/fennick/tool-build, so that installing the same clone again builds only what
+# changed. An absolute XDG_DATA_HOME, XDG_CACHE_HOME or XDG_CONFIG_HOME takes the place of
+# ~/.local/share, ~/.cache or ~/.config; a relative one is ignored, as fennick itself does.
 set -u
 
 say() { printf '%s\n' "$*"; }
@@ -103,6 +104,48 @@ launcher_text() {
     "Categories=Settings;DesktopSettings;GTK;" "X-Fennick=true"
 }
 
+# The clone whose build a CMake cache holds, as CMake recorded it; empty when there is none.
+cached_clone() { # cache-file
+  sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$1" 2>/dev/null | head -n 1
+}
+
+# Whether two paths name the same existing folder, whatever links lead there.
+same_folder() { # path path
+  first=$(cd "$1" 2>/dev/null && pwd -P) && second=$(cd "$2" 2>/dev/null && pwd -P) &&
+    [ "$first" = "$second" ]
+}
+
+empty_build_folder() {
+  rm -rf "$build" && mkdir -p "$build"
+}
+
+# Picks the build folder: the one kept in the cache, so that installing the same clone again
+# builds only what changed; emptied first when it holds the build of another clone (CMake would
+# refuse it); a temporary one, removed at exit, when the cache cannot hold it. Sets $build and
+# $reused.
+use_build_folder() {
+  build=$build_cache/tool-build
+  reused=no
+  if mkdir -p "$build" 2>/dev/null && [ -w "$build" ]; then
+    earlier=$(cached_clone "$build/CMakeCache.txt")
+    if [ -n "$earlier" ] && same_folder "$earlier" "$source_dir"; then
+      reused=yes
+      say "reusing the earlier build in $build"
+      return 0
+    fi
+    [ -z "$earlier" ] || say "$build holds the build of another clone ($earlier); starting afresh"
+    empty_build_folder && return 0
+  fi
+  say "cannot use $build; building in a temporary folder"
+  build=$(mktemp -d) || die "cannot create a build folder"
+  trap 'rm -rf "$build"' EXIT
+}
+
+configure_build() {
+  cmake -S "$source_dir" -B "$build" -G "$generator" -DCMAKE_BUILD_TYPE=Release \
+    -DFENNICK_TESTS=OFF >"$build/configure.log" 2>&1
+}
+
 install_tool() {
   source_dir=$(cd "$(dirname "$0")" && pwd) || die "cannot find the sources"
   if [ ! -f "$source_dir/CMakeLists.txt" ] || [ ! -d "$source_dir/src" ]; then
@@ -113,14 +156,19 @@ install_tool() {
     die "building needs cmake, a C++20 compiler and GTK 3's headers (on Debian: sudo apt-get install g++ cmake pkg-config libgtk-3-dev)"
   fi
 
-  build=$(mktemp -d) || die "cannot create a build folder"
-  trap 'rm -rf "$build"' EXIT
+  generator="Unix Makefiles"
+  command -v ninja >/dev/null 2>&1 && generator=Ninja
+  use_build_folder
   say "building fennick in $build ..."
-  generator=
-  command -v ninja >/dev/null 2>&1 && generator="-G Ninja"
-  # shellcheck disable=SC2086
-  cmake -S "$source_dir" -B "$build" $generator -DCMAKE_BUILD_TYPE=Release -DFENNICK_TESTS=OFF \
-    >"$build/configure.log" 2>&1 || { cat "$build/configure.log" >&2; die "configuring the build failed"; }
+  configured=yes
+  configure_build || configured=no
+  if [ "$configured" = no ] && [ "$reused" = yes ]; then
+    # The compiler, the generator or CMake itself may have changed since the earlier build.
+    say "the earlier build cannot be configured again; starting it afresh"
+    empty_build_folder || die "cannot empty $build"
+    configure_build && configured=yes
+  fi
+  [ "$configured" = yes ] || { cat "$build/configure.log" >&2; die "configuring the build failed"; }
   cmake --build "$build" --target fennick >"$build/build.log" 2>&1 ||
     { cat "$build/build.log" >&2; die "the build failed"; }
 
@@ -160,11 +208,32 @@ uninstall_tool() {
     fennick=fennick
   fi
   failed=0
+  # Every question is asked first: giving the terminal profile its own font back before the font
+  # goes needs the program, which is removed before the font.
+  drop_prefix=no
+  drop_cache=no
+  drop_font=no
+  if [ -e "$prefix" ] && ask "Remove the tuned Nemo in $prefix?"; then drop_prefix=yes; fi
+  if [ -e "$build_cache" ] && ask "Remove the build cache $build_cache?"; then drop_cache=yes; fi
+  if [ -e "$font_dir" ] && ask "Remove the MesloLGS NF font in $font_dir?"; then drop_font=yes; fi
+
   if [ -n "$fennick" ]; then
     "$fennick" prompt-remove || failed=1
     "$fennick" disable || failed=1
+    # A terminal profile set to the font gets its own font back before the font goes.
+    if [ "$drop_font" = yes ] && ! "$fennick" font restore; then
+      say "kept $font_dir: the terminal font could not be restored" >&2
+      drop_font=no
+      failed=1
+    fi
   else
     say "fennick itself is gone already: the prompt hook and the default file manager are left as they are"
+    font_backup=${FENNICK_DIR:-$config_home/fennick}/font-backup.txt
+    if [ "$drop_font" = yes ] && [ -f "$font_backup" ]; then
+      say "kept $font_dir: the terminal profile may still use it (its own font is kept in" \
+        "$font_backup; reinstall fennick and run fennick font restore first)"
+      drop_font=no
+    fi
   fi
 
   if [ -f "$manifest" ]; then
@@ -179,17 +248,11 @@ uninstall_tool() {
   rm -f "$share_dir/fennick-install.sh"
   rmdir "$share_dir/doc" "$share_dir" 2>/dev/null
 
-  if [ -e "$prefix" ]; then
-    if ask "Remove the tuned Nemo in $prefix?"; then remove_tree "$prefix" || failed=1; fi
-  fi
-  if [ -e "$build_cache" ]; then
-    if ask "Remove the build cache $build_cache?"; then remove_tree "$build_cache" || failed=1; fi
-  fi
-  if [ -e "$font_dir" ]; then
-    if ask "Remove the MesloLGS NF font in $font_dir?"; then
-      remove_tree "$font_dir" || failed=1
-      command -v fc-cache >/dev/null 2>&1 && fc-cache -f >/dev/null 2>&1
-    fi
+  if [ "$drop_prefix" = yes ]; then remove_tree "$prefix" || failed=1; fi
+  if [ "$drop_cache" = yes ]; then remove_tree "$build_cache" || failed=1; fi
+  if [ "$drop_font" = yes ]; then
+    remove_tree "$font_dir" || failed=1
+    command -v fc-cache >/dev/null 2>&1 && fc-cache -f >/dev/null 2>&1
   fi
   say "settings kept in ${FENNICK_DIR:-$config_home/fennick}"
   [ "$failed" = 0 ] || die "some steps failed (see above)"

@@ -1,8 +1,9 @@
 #!/bin/bash
 # The installer script for real, in temporary homes and with an otherwise empty environment:
 # build and install, what --with-nemo says, the installed copy refusing to install, unknown
-# options, and removal through "fennick uninstall" answering no and then yes. The program is
-# compiled once; the reinstall uses a stand-in for cmake that hands over that build, since what it
+# options, and removal through "fennick uninstall" answering no and then yes, and with the terminal
+# profile set to the font. The program is compiled once, and installed again from the build kept
+# in the cache; the reinstall uses a stand-in for cmake that hands over that build, since what it
 # checks is the installer's own work.
 set -u
 
@@ -74,10 +75,13 @@ run_input() { # input command...
   err=$(cat "$work/err")
 }
 
-# Runs the installer from the source folder as a user would, with the given search path.
-install_from_clone() { # search-path
+# Runs the installer from the source folder as a user would, with the given search path and any
+# NAME=VALUE words.
+install_from_clone() { # search-path [NAME=VALUE...]
+  local path=$1
+  shift
   # shellcheck disable=SC2016  # the inner shell expands $1
-  run env -i PATH="$1" HOME="$home" sh -c 'cd "$1" && exec sh fennick-install.sh' sh "$src"
+  run env -i PATH="$path" HOME="$home" "$@" sh -c 'cd "$1" && exec sh fennick-install.sh' sh "$src"
 }
 
 static_checks() {
@@ -122,7 +126,7 @@ install_from_sources() {
     "$(cat "$share/installed-files" 2>/dev/null)"
   check_eq 'install: share folder' $'doc\nfennick-install.sh\ninstalled-files' \
     "$(ls "$share" 2>/dev/null)"
-  check_eq 'install: nothing else in the home' $'.local' "$(ls -A "$home")"
+  check_eq 'install: nothing else in the home' $'.cache\n.local' "$(ls -A "$home")"
 
   # The launcher of the settings window runs the installed program and is a valid entry.
   check_contains 'install: launcher runs the program' "Exec=\"$bin\" gui" "$(cat "$launcher" 2>/dev/null)"
@@ -132,16 +136,27 @@ install_from_sources() {
   done
   check_contains 'install: tells how to start' 'fennick help' "$out"
   check_contains 'install: the program folder is not on PATH' "note: $home/.local/bin" "$out"
-  # The build folder goes away with the installer.
-  local build
-  build=$(printf '%s\n' "$out" | sed -n 's/^building fennick in \(.*\) \.\.\.$/\1/p')
-  checks=$((checks + 1))
-  { [ -n "$build" ] && [ ! -e "$build" ]; } || fail "install: build folder '$build' left behind"
+  # The build folder stays in the cache, with its logs.
+  check_contains 'install: builds in the cache' "building fennick in $cache/tool-build ..." "$out"
+  check_contains 'install: configured afresh' 'The CXX compiler identification' \
+    "$(cat "$cache/tool-build/configure.log")"
 
   run in_home "$home" "$bin" version
   check_eq 'installed program runs' 'fennick 1.1' "$out"
   check_eq 'installed program exit status' 0 "$status"
   cp "$bin" "$work/built-fennick"
+}
+
+# Installing the same clone again reconfigures the kept build and builds only what changed.
+second_install_reuses_the_build() {
+  local started=$SECONDS
+  install_from_clone "$base_path"
+  printf 'installer second install: %d s\n' $((SECONDS - started))
+  check_eq 'second install: exit status' 0 "$status"
+  [ "$status" = 0 ] || printf '%s\n%s\n' "$out" "$err"
+  check_contains 'second install: says so' "reusing the earlier build in $cache/tool-build" "$out"
+  check_lacks 'second install: no fresh configure' 'The CXX compiler identification' \
+    "$(cat "$cache/tool-build/configure.log")"
 }
 
 with_nemo_changes_nothing() {
@@ -272,6 +287,19 @@ EOF
     check_eq "reinstall $round: exit status" 0 "$status"
     [ "$status" = 0 ] || printf '%s\n%s\n' "$out" "$err"
   done
+  # The build of another clone is emptied out (the stand-in writes no cache of its own).
+  printf 'CMAKE_HOME_DIRECTORY:INTERNAL=%s\n' "$work" >"$cache/tool-build/CMakeCache.txt"
+  install_from_clone "$fake_cmake:$base_path"
+  check_contains 'reinstall: another clone' "the build of another clone ($work); starting" "$out"
+  check_gone 'reinstall: the build of another clone' "$cache/tool-build/CMakeCache.txt"
+  # A cache that cannot hold the build folder (a file here): a temporary one, removed at the end.
+  : >"$work/cache-file"
+  install_from_clone "$fake_cmake:$base_path" XDG_CACHE_HOME="$work/cache-file"
+  local build
+  build=$(printf '%s\n' "$out" | sed -n 's/^building fennick in \(.*\) \.\.\.$/\1/p')
+  checks=$((checks + 1))
+  { [ "$status" = 0 ] && [ -n "$build" ] && [ ! -e "$build" ]; } ||
+    fail "reinstall without a cache: status $status, temporary folder '$build' left behind"
   checks=$((checks + 1))
   [ -x "$bin" ] || fail "reinstall: $bin missing"
   # Installing over an installation lists every file once.
@@ -368,8 +396,65 @@ failed_step_fails_the_removal() {
   check_contains 'failed step: says so' 'some steps failed' "$err"
 }
 
+# The removal with the terminal profile set to the font, against real gsettings with GNOME
+# Terminal's schemas on the key file back end and fontconfig seeing only the home's fonts: the
+# profile gets its font back before the font goes; the font stays when that fails, or when the
+# program that could do it is gone.
+removal_restores_the_terminal_font() {
+  local fh=$work/font-home id=6d1e3c2a-58f4-4b7e-9a0c-2f9e8d7c6b5a
+  local profile=org.gnome.Terminal.Legacy.Profile:/org/gnome/terminal/legacy/profiles:/:$id/
+  local fonts=$fh/.local/share/fonts/fennick
+  mkdir -p "$fh" && mkdir -m 700 "$fh/run"
+  printf '<fontconfig><dir>%s</dir><cachedir>%s</cachedir></fontconfig>\n' "${fonts%/*}" \
+    "$fh/.cache/fontconfig" >"$fh/fonts.conf"
+  # shellcheck disable=SC2317  # called through run
+  in_font_home() {
+    in_home "$fh" XDG_CONFIG_HOME="$fh/.config" GSETTINGS_BACKEND=keyfile \
+      XDG_RUNTIME_DIR="$fh/run" XDG_DATA_DIRS=/usr/local/share:/usr/share \
+      FONTCONFIG_FILE="$fh/fonts.conf" "$@"
+  }
+  # shellcheck disable=SC2317  # the program, the script, its list of files and the real font
+  install_with_font() {
+    mkdir -p "$fh/.local/bin" "$fh/.local/share/fennick" "$fonts" "$fh/.config/fennick"
+    cp "$work/built-fennick" "$fh/.local/bin/fennick"
+    cp "$installer" "$fh/.local/share/fennick/fennick-install.sh"
+    printf '%s\n' "$fh/.local/bin/fennick" >"$fh/.local/share/fennick/installed-files"
+    cp "$src/../shared/fonts/MesloLGS-NF/MesloLGS NF Regular.ttf" "$fonts/"
+  }
+  # shellcheck disable=SC2016  # the inner shell expands them
+  run in_font_home sh -c 'gsettings set "$1" list "[$3]" && gsettings set "$1" default "$3" &&
+    gsettings set "$2" font "Ubuntu Mono 13" && gsettings set "$2" use-system-font true' \
+    sh org.gnome.Terminal.ProfilesList "$profile" "'$id'"
+  check_eq "terminal font: profile set up (GNOME Terminal's schemas are needed) $err" 0 "$status"
+
+  install_with_font
+  run in_font_home "$fh/.local/bin/fennick" font use
+  check_eq 'terminal font: font use' 0 "$status"
+  run in_font_home "$fh/.local/bin/fennick" uninstall --yes
+  check_eq 'terminal font restored: exit status' 0 "$status"
+  check_gone 'terminal font restored: the font goes' "$fonts"
+  # shellcheck disable=SC2016  # the inner shell expands $1
+  run in_font_home sh -c 'gsettings get "$1" font && gsettings get "$1" use-system-font' \
+    sh "$profile"
+  check_eq 'terminal font restored: the profile font' $'\'Ubuntu Mono 13\'\ntrue' "$out"
+
+  # A backup naming a schema that gsettings refuses: it and the font stay.
+  install_with_font
+  printf 'org.example.NoSuchSchema:/x/\n%s\nfalse\n' "'Mono 12'" \
+    >"$fh/.config/fennick/font-backup.txt"
+  run in_font_home "$fh/.local/bin/fennick" uninstall --yes
+  check_eq 'terminal font refused: exit status' 255 "$status"
+  check_contains 'terminal font refused: says why' "kept $fonts: the terminal font could not" "$err"
+  check_exists 'terminal font refused: the font stays' "$fonts/MesloLGS NF Regular.ttf"
+  # The program is gone now, and the backup is still there.
+  run in_font_home sh "$installer" --uninstall --yes
+  check_contains 'terminal font, program gone: says why' "kept $fonts: the terminal profile" "$out"
+  check_exists 'terminal font, program gone: the font stays' "$fonts/MesloLGS NF Regular.ttf"
+}
+
 static_checks
 install_from_sources
+second_install_reuses_the_build
 with_nemo_changes_nothing
 installed_copy_does_not_install
 unknown_options
@@ -379,5 +464,6 @@ uninstall_answering_yes
 data_folder_elsewhere
 prefix_not_named_fennick
 failed_step_fails_the_removal
+removal_restores_the_terminal_font
 
 finish
