@@ -29,7 +29,7 @@ int cmd_font(const CommandLine& line) {
   }
   if (sub_command == "install") return install_font(line.operand(2) == "--yes") ? 0 : 1;
   if (sub_command == "use") {
-    const std::string font = use_terminal_font("", 12);
+    const std::string font = use_terminal_font("");
     print_out("the default terminal profile now uses \"" + font +
               "\". Undo with: fennick font restore\n");
     print_out(

@@ -10,6 +10,7 @@
 #include "settings/ascii_text.h"
 #include "settings/atomic_file.h"
 #include "settings/console.h"
+#include "settings/failure.h"
 #include "settings/file_reader.h"
 #include "settings/locations.h"
 
@@ -37,7 +38,7 @@ std::string with_escaped_blanks(const std::string& name) {
   return out;
 }
 
-// Asks on the terminal; only "y" or "Y" as the whole answer says yes.
+// Asks on the terminal; only "y" or "yes", in any letter case, as the whole answer says yes.
 bool user_agrees(const char* question) {
   print_out(question);
   std::fflush(stdout);
@@ -45,11 +46,18 @@ bool user_agrees(const char* question) {
   if (!std::fgets(answer, sizeof answer, stdin)) return false;
   std::string line = answer;
   if (!line.empty() && line.back() == '\n') line.pop_back();
-  return line == "y" || line == "Y";
+  const std::string word = ascii_lowered(line);
+  return word == "y" || word == "yes";
 }
 
-// Finishes the file's line; a failed download leaves no partial file behind.
-bool download(const FontFile& file, const std::string& base, bool check_digest) {
+enum class Download {
+  Saved,
+  NotFetched,  // the source did not serve the file, or served another one
+  NotSaved,
+};
+
+// Finishes the file's line; a file that was not fetched leaves no partial file behind.
+Download download(const FontFile& file, const std::string& base, bool check_digest) {
   const std::string address = base + "/" + with_escaped_blanks(file.name);
   const std::string destination = font_dir() + "/" + file.name;
   const std::string partial = destination + ".part";
@@ -62,7 +70,7 @@ bool download(const FontFile& file, const std::string& base, bool check_digest) 
       open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fresh < 0) {
     print_out("FAILED (cannot save)\n");
-    return false;
+    return Download::NotSaved;
   }
   close(fresh);
   const RunOutcome fetched = run_command(
@@ -70,22 +78,32 @@ bool download(const FontFile& file, const std::string& base, bool check_digest) 
   if (!fetched.ok) {
     print_out("FAILED " + failure_reason(fetched) + "\n");
     unlink(partial.c_str());
-    return false;
+    return Download::NotFetched;
   }
   if (check_digest) {
     std::string bytes;
     if (!read_whole_file(partial, bytes) || sha256_hex(bytes) != file.sha256) {
       print_out("FAILED checksum mismatch\n");
       unlink(partial.c_str());
-      return false;
+      return Download::NotFetched;
     }
   }
   if (rename(partial.c_str(), destination.c_str()) != 0) {
     print_out("FAILED (cannot save)\n");
-    return false;
+    return Download::NotSaved;
   }
   print_out("ok\n");
-  return true;
+  return Download::Saved;
+}
+
+// How to get the files when the default source cannot serve them: the one line of the error.
+std::string by_hand_hint() {
+  std::string names;
+  for (const FontFile& file : kFontFiles)
+    names += (names.empty() ? "" : ", ") + std::string(file.name);
+  return "could not download the font from the default source; set FENNICK_FONT_URL to a folder "
+         "address that serves the four files, or download them yourself (" +
+         names + ") into " + font_dir() + " and run: fc-cache -f";
 }
 
 }  // namespace
@@ -140,9 +158,11 @@ bool install_font(bool assume_yes) {
   make_directories(font_dir());
   // Files from the default source are checked against the digests of the known release; a
   // source the user chose is taken as it comes.
-  const bool check_digests = env_text("FENNICK_FONT_URL").empty();
+  const bool default_source = env_text("FENNICK_FONT_URL").empty();
   for (const FontFile& file : kFontFiles) {
-    if (!download(file, base, check_digests)) return false;
+    const Download got = download(file, base, default_source);
+    if (got == Download::NotFetched && default_source) fail(by_hand_hint());
+    if (got != Download::Saved) return false;
   }
   run_command("fc-cache", {"-f", font_dir()});
   const std::string installed = find_powerline_font();

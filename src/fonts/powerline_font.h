@@ -11,5 +11,6 @@ std::string font_source_base();
 std::string find_powerline_font();
 // Picks the family from fc-list's output (one font per line, families separated by commas).
 std::string pick_powerline_family(const std::string& font_list);
-// True when a powerline-capable family is installed at the end.
+// True when a powerline-capable family is installed at the end. A file the default source does
+// not serve (or serves altered) fails with a message on getting the files another way.
 bool install_font(bool assume_yes);

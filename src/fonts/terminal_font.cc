@@ -25,6 +25,38 @@ bool gsettings_set(const std::string& schema, const std::string& key, const std:
   return run_command("gsettings", {"set", schema, key, value}).ok;
 }
 
+// A string as gsettings prints it, without its quotes and backslash escapes: 'Ubuntu Mono 13'
+// gives Ubuntu Mono 13. Text without a pair of quotes around it comes back as it is.
+std::string unquoted(const std::string& printed) {
+  const char quote = printed.empty() ? '\0' : printed.front();
+  if (printed.size() < 2 || (quote != '\'' && quote != '"') || printed.back() != quote) {
+    return printed;
+  }
+  std::string text;
+  for (size_t i = 1; i + 1 < printed.size(); ++i) {
+    if (printed[i] == '\\' && i + 2 < printed.size()) ++i;
+    text += printed[i];
+  }
+  return text;
+}
+
+// The size that ends a font name ("16" of "Ubuntu Mono 16", "10.5" of "Monospace 10.5"), or
+// empty when its last word is no size above zero.
+std::string font_size(const std::string& font) {
+  const std::string name = trimmed(font);
+  const std::string word = name.substr(name.find_last_of(' ') + 1);
+  const size_t point = word.find('.');
+  const std::string whole = word.substr(0, point);
+  const std::string part = point == std::string::npos ? "1" : word.substr(point + 1);
+  const auto digits = [](const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+  };
+  if (!digits(whole) || !digits(part) || word.find_first_of("123456789") == std::string::npos) {
+    return "";
+  }
+  return word;
+}
+
 }  // namespace
 
 std::string gsettings_get(const std::string& schema, const std::string& key) {
@@ -37,7 +69,7 @@ std::string terminal_profile_path() {
   return id.empty() ? "" : kProfileSchema + id + "/";
 }
 
-std::string use_terminal_font(std::string family, int size) {
+std::string use_terminal_font(std::string family) {
   const std::string schema = terminal_profile_path();
   if (schema.empty()) fail("no GNOME/Mint terminal profile found (gsettings), nothing changed.");
   if (family.empty()) family = find_powerline_font();
@@ -48,15 +80,40 @@ std::string use_terminal_font(std::string family, int size) {
   if (old_font.empty() || old_flag.empty()) {
     fail("cannot read the font of the default terminal profile (gsettings), nothing changed.");
   }
-  if (!path_exists(font_backup_path())) {
-    write_file_atomic(font_backup_path(), schema + "\n" + old_font + "\n" + old_flag + "\n", -1,
+  const std::string backup = font_backup_path();
+  const bool new_backup = !path_exists(backup);
+  if (new_backup) {
+    write_file_atomic(backup, schema + "\n" + old_font + "\n" + old_flag + "\n", -1,
                       LinkAtPath::Replace);
   }
+  // True when the profile is still as it was; a backup made just now then goes again, so that a
+  // later restore cannot bring back a state that never changed. A backup from an earlier run
+  // holds the user's own font and always stays.
+  const auto nothing_changed = [&] {
+    const bool unchanged = gsettings_get(schema, "font") == old_font &&
+                           gsettings_get(schema, "use-system-font") == old_flag;
+    if (unchanged && new_backup) unlink(backup.c_str());
+    return unchanged;
+  };
+  const std::string size = font_size(unquoted(old_font));
+  const std::string font = family + " " + (size.empty() ? "12" : size);
   gsettings_set(schema, "use-system-font", "false");
-  const std::string font = family + " " + std::to_string(size);
   const RunOutcome set = run_command("gsettings", {"set", schema, "font", font});
-  if (!set.ok) fail("gsettings failed: " + failure_reason(set));
-  return font;
+  if (!set.ok) {
+    nothing_changed();
+    fail("gsettings failed: " + failure_reason(set));
+  }
+  // gsettings without a session bus keeps values in memory only, and still says it set them.
+  const std::string font_now = gsettings_get(schema, "font");
+  const std::string flag_now = gsettings_get(schema, "use-system-font");
+  if (unquoted(font_now) == font && flag_now == "false") return font;
+  if (nothing_changed()) {
+    fail(
+        "the terminal profile did not keep the font (gsettings stored nothing: is there a "
+        "session bus?); nothing changed.");
+  }
+  fail("the terminal profile kept only part of the change (font " + font_now + ", system font " +
+       flag_now + "); undo with: fennick font restore");
 }
 
 FontRestore restore_terminal_font() {
@@ -71,12 +128,23 @@ FontRestore restore_terminal_font() {
     line = text.substr(start, end - start);
     start = end + 1;
   }
+  // The font line as gsettings printed it; one whose quotes are no pair (an edited backup) loses
+  // every single quote.
+  const std::string paired = unquoted(lines[1]);
+  const std::string font = paired != lines[1] ? paired : without_single_quotes(lines[1]);
   // The backup is the only record of the user's own font: it goes only once both are back.
-  const bool font_back = gsettings_set(lines[0], "font", without_single_quotes(lines[1]));
+  const bool font_back = gsettings_set(lines[0], "font", font);
   const bool flag_back = gsettings_set(lines[0], "use-system-font", lines[2]);
   if (!font_back || !flag_back) {
     fail("gsettings could not restore the terminal profile font; the previous values stay in " +
          backup);
+  }
+  if (trimmed(unquoted(gsettings_get(lines[0], "font"))) != trimmed(font) ||
+      gsettings_get(lines[0], "use-system-font") != trimmed(lines[2])) {
+    fail(
+        "the terminal profile did not keep the restored font (gsettings stored nothing: is "
+        "there a session bus?); the previous values stay in " +
+        backup);
   }
   unlink(backup.c_str());
   return FontRestore::Restored;

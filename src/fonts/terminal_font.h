@@ -9,14 +9,15 @@
 std::string gsettings_get(const std::string& schema, const std::string& key);
 // The schema path of the default GNOME Terminal profile, or empty.
 std::string terminal_profile_path();
-// Points the default profile at `family` (the installed powerline font when empty) and returns
-// the font it set. Fails with a message when there is no profile, no font, or gsettings refuses.
-std::string use_terminal_font(std::string family, int size);
+// Points the default profile at `family` (the installed powerline font when empty) in the size of
+// the profile's current font (12 when that names none) and returns the font it set. Fails with a
+// message when there is no profile, no font, or gsettings refuses the font or does not keep it.
+std::string use_terminal_font(std::string family);
 enum class FontRestore {
   Restored,
   NoBackup,
   NotOurs,  // a backup file too short to be one of ours: left as it is
 };
-// Puts back the font the backup holds. Fails with a message when gsettings refused a value: the
-// backup is then kept.
+// Puts back the font the backup holds. Fails with a message when gsettings refused a value or did
+// not keep it: the backup is then kept.
 FontRestore restore_terminal_font();

@@ -189,7 +189,7 @@ void on_terminal_font_clicked(GtkWidget*, gpointer value) {
     return;
   }
   guarded([] {
-    use_terminal_font(window.detected_font, 12);
+    use_terminal_font(window.detected_font);
     show_status("The default terminal profile now uses " + window.detected_font +
                 " (open a new terminal). Undo: Restore.");
   });

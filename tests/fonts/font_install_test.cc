@@ -121,11 +121,13 @@ TEST_F(FontInstallTest, AFontAlreadyThereIsEnoughWithoutAsking) {
   EXPECT_FALSE(file_exists(target()));
 }
 
-// Only "y" or "Y" as the whole answer says yes; "install yes" and "install -y" ask as well.
+// Only "y" or "yes" in any letter case as the whole answer says yes; "install yes" and
+// "install -y" ask as well.
 TEST_F(FontInstallTest, EveryOtherAnswerCancelsBeforeAnythingIsCreated) {
   serve({});
   const std::string question = "Download and install? [y/N] ";
-  for (const char* answer : {"yes\n", "\n", "", "n\n", "N\n", " y\n", "y \n", "yy\n", "Yes\n"}) {
+  for (const char* answer : {"\n", "", "n\n", "N\n", " y\n", "y \n", "yy\n", "ye\n", "yess\n",
+                             " yes\n", "yes \n", "yes\r\n", "yes please\n", "no\n"}) {
     for (const char* option : {"", "yes", "-y", "--YES"}) {
       RunResult run = run_program({kFennickBinary, "font", "install", option}, answer);
       EXPECT_EQ(run.status, 1) << '"' << answer << "\" " << option;
@@ -140,7 +142,8 @@ TEST_F(FontInstallTest, EveryOtherAnswerCancelsBeforeAnythingIsCreated) {
 TEST_F(FontInstallTest, AnsweringYDownloads) {
   // The second file is missing, so that the download stops early once it has begun.
   serve({"--missing", "MesloLGS NF Bold.ttf"});
-  for (const char* answer : {"y\n", "Y\n"}) {
+  const std::vector<std::string> answers = {"y\n", "Y\n", "yes\n", "YES\n", "Yes\n", "yEs\n"};
+  for (const std::string& answer : answers) {
     std::filesystem::remove_all(target());  // what the run before saved would count as installed
     RunResult run = run_program({kFennickBinary, "font", "install"}, answer);
     EXPECT_EQ(run.status, 1) << answer;
@@ -150,7 +153,7 @@ TEST_F(FontInstallTest, AnsweringYDownloads) {
             "  MesloLGS NF Bold.ttf ... FAILED curl: (22) The requested URL returned error: 404\n")
         << answer;
   }
-  EXPECT_EQ(requests().size(), 4u);
+  EXPECT_EQ(requests().size(), 2 * answers.size());
   EXPECT_TRUE(read_file(saved(font_names()[0])) == original(font_names()[0]));
 }
 
@@ -305,6 +308,14 @@ class DefaultSourceTest : public FontInstallTest {
     base_ = base;
   }
   std::string connect() const { return "CONNECT " + host_ + ":443"; }
+  // The one error after a file the default source did not serve as released.
+  std::string by_hand_hint() const {
+    return "fennick: could not download the font from the default source; set FENNICK_FONT_URL "
+           "to a folder address that serves the four files, or download them yourself (MesloLGS "
+           "NF Regular.ttf, MesloLGS NF Bold.ttf, MesloLGS NF Italic.ttf, MesloLGS NF Bold "
+           "Italic.ttf) into " +
+           target() + " and run: fc-cache -f\n";
+  }
   std::string get_default(const std::string& name) const { return get(name, folder_); }
 
   std::string host_;
@@ -336,6 +347,7 @@ TEST_F(DefaultSourceTest, AnAlteredFileFailsItsChecksumAndIsNotKept) {
   EXPECT_EQ(run.out, header() +
                          "  MesloLGS NF Regular.ttf ... ok\n"
                          "  MesloLGS NF Bold.ttf ... FAILED checksum mismatch\n");
+  EXPECT_EQ(run.err, by_hand_hint());
   EXPECT_EQ(requests(), (std::vector<std::string>{connect(), get_default(font_names()[0]),
                                                   connect(), get_default(font_names()[1])}));
   EXPECT_TRUE(read_file(saved(font_names()[0])) == original(font_names()[0]));
@@ -349,9 +361,35 @@ TEST_F(DefaultSourceTest, AnAlteredFirstFileLeavesNothing) {
   RunResult run = run_fennick({"font", "install", "--yes"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, header() + "  MesloLGS NF Regular.ttf ... FAILED checksum mismatch\n");
+  EXPECT_EQ(run.err, by_hand_hint());
   EXPECT_EQ(requests().size(), 2u);
   EXPECT_FALSE(file_exists(saved(font_names()[0])));
   EXPECT_FALSE(file_exists(saved(font_names()[0]) + ".part"));
+}
+
+// A file the default source does not have, and a default source out of reach (the proxy refuses
+// the connection, as a machine without network does): the FAILED line with curl's reason, then
+// one error on getting the files another way.
+TEST_F(DefaultSourceTest, AFailedDownloadSaysHowToGetTheFilesAnotherWay) {
+  serve_default_source({"--missing", "MesloLGS NF Bold.ttf"});
+  RunResult run = run_fennick({"font", "install", "--yes"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(
+      run.out,
+      header() +
+          "  MesloLGS NF Regular.ttf ... ok\n"
+          "  MesloLGS NF Bold.ttf ... FAILED curl: (22) The requested URL returned error: 404\n");
+  EXPECT_EQ(run.err, by_hand_hint());
+
+  std::filesystem::remove_all(target());
+  setenv("https_proxy", "http://127.0.0.1:1", 1);
+  run = run_fennick({"font", "install", "--yes"});
+  EXPECT_EQ(run.status, 1);
+  const std::string failed = header() + "  MesloLGS NF Regular.ttf ... FAILED curl: (7) ";
+  EXPECT_EQ(run.out.substr(0, failed.size()), failed);
+  EXPECT_EQ(split_lines(run.out).size(), 4u) << run.out;
+  EXPECT_EQ(run.err, by_hand_hint());
+  EXPECT_EQ(requests().size(), 4u);
 }
 
 }  // namespace

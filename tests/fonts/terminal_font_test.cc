@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "font_test_support.h"
@@ -50,19 +51,33 @@ class TerminalFontTest : public FontHomeTest {
   static std::string profile_state() {
     return gsettings_value("font") + gsettings_value("use-system-font");
   }
+  // Puts a stand-in for gsettings first on PATH that runs `shell_code` for "set SCHEMA font ..."
+  // and hands every other call to the real gsettings.
+  void stand_in_for_set_font(const std::string& shell_code) {
+    const std::string real =
+        split_lines(run_program({"sh", "-c", "command -v gsettings"}).out).at(0);
+    write_file(home() + "/wrap/gsettings", "#!/bin/sh\nif [ \"$1 $3\" = 'set font' ]; then " +
+                                               shell_code + "; fi\nexec '" + real + "' \"$@\"\n");
+    chmod((home() + "/wrap/gsettings").c_str(), 0755);
+    setenv("PATH", (home() + "/wrap:" + getenv("PATH")).c_str(), 1);
+  }
 };
+
+const char kNotKept[] =
+    "fennick: the terminal profile did not keep the font (gsettings stored nothing: is there a "
+    "session bus?); nothing changed.\n";
 
 TEST_F(TerminalFontTest, UseThenRestoreBringsTheOldFontBack) {
   install_font_by_hand();
   RunResult used = run_fennick({"font", "use"});
   EXPECT_EQ(used.status, 0) << used.err;
   EXPECT_EQ(used.out,
-            "the default terminal profile now uses \"MesloLGS NF 12\". Undo with: fennick font "
+            "the default terminal profile now uses \"MesloLGS NF 13\". Undo with: fennick font "
             "restore\n"
             "(The terminal inside Nemo follows the system monospace font: Menu > Preferences > "
             "Fonts.)\n");
   EXPECT_EQ(used.err, "");
-  EXPECT_EQ(profile_state(), "'MesloLGS NF 12'\nfalse\n");
+  EXPECT_EQ(profile_state(), "'MesloLGS NF 13'\nfalse\n");
   const std::string first_backup = profile() + "\n'Ubuntu Mono 13'\ntrue\n";
   EXPECT_EQ(read_file(backup()), first_backup);
 
@@ -70,14 +85,14 @@ TEST_F(TerminalFontTest, UseThenRestoreBringsTheOldFontBack) {
   gsettings_set(profile(), "font", "'Other Mono 9'");
   RunResult again = run_fennick({"font", "use"});
   EXPECT_EQ(again.status, 0) << again.err;
-  EXPECT_EQ(profile_state(), "'MesloLGS NF 12'\nfalse\n");
+  EXPECT_EQ(profile_state(), "'MesloLGS NF 9'\nfalse\n");
   EXPECT_EQ(read_file(backup()), first_backup);
 
   RunResult check = run_fennick({"font", "check"});
   EXPECT_EQ(check.status, 0);
   EXPECT_EQ(check.out,
             "powerline-capable font installed: MesloLGS NF\n"
-            "default terminal profile font: 'MesloLGS NF 12' (system font: false)\n");
+            "default terminal profile font: 'MesloLGS NF 9' (system font: false)\n");
 
   RunResult restored = run_fennick({"font", "restore"});
   EXPECT_EQ(restored.status, 0) << restored.err;
@@ -89,6 +104,74 @@ TEST_F(TerminalFontTest, UseThenRestoreBringsTheOldFontBack) {
   RunResult nothing = run_fennick({"font", "restore"});
   EXPECT_EQ(nothing.status, 0);
   EXPECT_EQ(nothing.out, "nothing to restore\n");
+  EXPECT_EQ(profile_state(), "'Ubuntu Mono 13'\ntrue\n");
+}
+
+// The new font keeps the size that ends the profile's font, 12 when it ends in no size, and a
+// restore brings back the font as it was, quotes in its name included.
+TEST_F(TerminalFontTest, UseKeepsTheSizeOfTheProfileFont) {
+  install_font_by_hand();
+  const std::pair<std::string, std::string> cases[] = {
+      // the profile's font as gsettings prints it, and the font it gets
+      {"'Ubuntu Mono 16'", "MesloLGS NF 16"},
+      {"'Monospace 10.5'", "MesloLGS NF 10.5"},
+      {"'Sans'", "MesloLGS NF 12"},
+      {"'DejaVu Sans Mono Bold Oblique 9'", "MesloLGS NF 9"},
+      {"\"O'Neil Mono 14\"", "MesloLGS NF 14"},
+      {"'Noto Mono 0'", "MesloLGS NF 12"},
+      {"'Fira Code 1.2.3'", "MesloLGS NF 12"},
+      {"'Source Code Pro .5'", "MesloLGS NF 12"},
+      {"''", "MesloLGS NF 12"},
+  };
+  for (const auto& [old_font, font] : cases) {
+    gsettings_set(profile(), "font", old_font);
+    RunResult used = run_fennick({"font", "use"});
+    EXPECT_EQ(used.status, 0) << old_font << used.err;
+    EXPECT_EQ(split_lines(used.out).at(0), "the default terminal profile now uses \"" + font +
+                                               "\". Undo with: fennick font restore")
+        << old_font;
+    EXPECT_EQ(profile_state(), "'" + font + "'\nfalse\n") << old_font;
+    RunResult restored = run_fennick({"font", "restore"});
+    EXPECT_EQ(restored.status, 0) << old_font << restored.err;
+    EXPECT_EQ(profile_state(), old_font + "\ntrue\n");
+  }
+}
+
+// Without a session bus gsettings keeps values in memory only and still exits 0. A use then
+// fails and takes back the backup it made; a backup from an earlier use, the user's own font,
+// stays, and so does the backup of a restore that did not stick.
+TEST_F(TerminalFontTest, ValuesGsettingsDoesNotKeepAreAnError) {
+  install_font_by_hand();
+  setenv("GSETTINGS_BACKEND", "memory", 1);
+  RunResult run = run_fennick({"font", "use"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, kNotKept);
+  EXPECT_FALSE(file_exists(backup()));
+
+  setenv("GSETTINGS_BACKEND", "keyfile", 1);
+  EXPECT_EQ(profile_state(), "'Ubuntu Mono 13'\ntrue\n");
+  ASSERT_EQ(run_fennick({"font", "use"}).status, 0);
+  const std::string first_backup = profile() + "\n'Ubuntu Mono 13'\ntrue\n";
+  ASSERT_EQ(read_file(backup()), first_backup);
+  setenv("GSETTINGS_BACKEND", "memory", 1);
+  run = run_fennick({"font", "use"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, kNotKept);
+  EXPECT_EQ(read_file(backup()), first_backup);
+  run = run_fennick({"font", "restore"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "fennick: the terminal profile did not keep the restored font (gsettings stored "
+            "nothing: is there a session bus?); the previous values stay in " +
+                backup() + "\n");
+  EXPECT_EQ(read_file(backup()), first_backup);
+
+  setenv("GSETTINGS_BACKEND", "keyfile", 1);
+  EXPECT_EQ(profile_state(), "'MesloLGS NF 13'\nfalse\n");
+  run = run_fennick({"font", "restore"});
+  EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(profile_state(), "'Ubuntu Mono 13'\ntrue\n");
 }
 
@@ -205,20 +288,34 @@ TEST_F(TerminalFontTest, UseWithoutAProfileChangesNothing) {
 }
 
 // gsettings refusing the new font: the run fails with the last line gsettings wrote on its
-// standard error. A stand-in takes that one call; every other goes to the real gsettings.
+// standard error. The flag is off by then, so the backup stays for the restore.
 TEST_F(TerminalFontTest, ARefusedFontSaysWhyGsettingsRefusedIt) {
   install_font_by_hand();
-  const std::string real = split_lines(run_program({"sh", "-c", "command -v gsettings"}).out).at(0);
-  write_file(home() + "/wrap/gsettings",
-             "#!/bin/sh\nif [ \"$1 $3\" = 'set font' ]; then echo 'a first line' >&2\n"
-             "  echo '  gsettings: the font was refused  ' >&2; exit 1; fi\nexec '" +
-                 real + "' \"$@\"\n");
-  chmod((home() + "/wrap/gsettings").c_str(), 0755);
-  setenv("PATH", (home() + "/wrap:" + getenv("PATH")).c_str(), 1);
+  stand_in_for_set_font(
+      "echo 'a first line' >&2\n  echo '  gsettings: the font was refused  ' >&2; exit 1");
   RunResult run = run_fennick({"font", "use"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err, "fennick: gsettings failed: gsettings: the font was refused\n");
+  EXPECT_EQ(profile_state(), "'Ubuntu Mono 13'\nfalse\n");
+  EXPECT_EQ(read_file(backup()), profile() + "\n'Ubuntu Mono 13'\ntrue\n");
+}
+
+// A gsettings that says it set the font but kept only the flag: the run says what the profile
+// has now, and the backup stays for the restore.
+TEST_F(TerminalFontTest, AChangeKeptInPartSaysSoAndKeepsTheBackup) {
+  install_font_by_hand();
+  stand_in_for_set_font("exit 0");
+  RunResult run = run_fennick({"font", "use"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "fennick: the terminal profile kept only part of the change (font 'Ubuntu Mono 13', "
+            "system font false); undo with: fennick font restore\n");
+  EXPECT_EQ(read_file(backup()), profile() + "\n'Ubuntu Mono 13'\ntrue\n");
+  run = run_fennick({"font", "restore"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(profile_state(), "'Ubuntu Mono 13'\ntrue\n");
 }
 
 TEST_F(TerminalFontTest, UseWithoutAPowerlineFontChangesNothing) {
