@@ -36,7 +36,7 @@ int main() {
   if (!load_gtk()) return 3;
   phase_mark("load_gtk");
   int no_arguments = 0;
-  gtk.gtk_init(&no_arguments, nullptr);
+  gtk.gtk_init_check(&no_arguments, nullptr);
   gtk.g_set_prgname("fennick");
   phase_mark("gtk_init");
 

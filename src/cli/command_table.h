@@ -9,22 +9,32 @@
 #include "cli/command_line.h"
 
 struct CommandInfo {
-  const char* words[3];  // the words that name it, its name first; unused places are null
-  const char* operands;  // as the usage shows them after the name, e.g. "KEY VALUE [...]"
-  // One line. Empty when the usage line shows none, or when the command is shown after another
-  // on one usage line: then the description of that line's first command covers both.
-  const char* description;
+  const char* words[3];     // the words that name it, its name first; unused places are null
+  const char* operands;     // as the usage shows them after the name, e.g. "KEY VALUE [...]"
+  const char* description;  // what it does, on one line
   int (*run)(const CommandLine& line);
   // Holds the settings lock from reading the settings file to writing the generated files.
   bool changes_settings = false;
   // Also runs when no command word is given (on a display); the usage shows its name in brackets.
   bool word_optional = false;
+  // The options it takes besides -h/--help, separated by blanks, e.g. "--yes".
+  const char* options = "";
+  // Its operands as its own usage line shows them, when they differ from `operands`.
+  const char* usage_operands = nullptr;
+  // Operands it takes at most; -1 for no limit.
+  int max_operands = -1;
+  // Every second operand is a value, which may begin with "-" (set KEY VALUE ...).
+  bool takes_values = false;
+  // Reads its operands as they are: no option, not even -h/--help, is taken from them.
+  bool raw_operands = false;
 };
 
 // A line of the usage text: the names of the commands it shows, joined by " | ", each with its
-// operands, then the description of the first. Unused places are null.
+// operands, then its description: the first command's own, unless the line has one that covers
+// all of its commands. Unused places are null.
 struct UsageLine {
   const char* commands[3];
+  const char* description = nullptr;
 };
 
 // Every command, in dispatch order: the first row with a matching word runs.
@@ -35,3 +45,6 @@ const CommandInfo* find_command(const std::string& word);
 
 // The lines of the usage text in their order; together they show every command once.
 std::span<const UsageLine> usage_lines();
+
+// The description a usage line shows.
+const char* usage_line_description(const UsageLine& usage);

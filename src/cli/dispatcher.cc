@@ -9,14 +9,29 @@
 #include "settings/settings_file.h"
 #include "settings/settings_lock.h"
 
+#include <algorithm>
 #include <optional>
 
 int run_command_line(int argc, char** argv) {
-  CommandLine line{std::vector<std::string>(argv, argv + argc)};
-  std::string word = line.arg(1);
+  std::string word = argc > 1 ? argv[1] : "";
   if (word.empty()) word = env_text("DISPLAY").empty() ? "help" : "gui";
   word = ascii_lowered(word);
   const CommandInfo* command = find_command(word);
+  ReadArguments read;
+  if (command) {
+    const std::vector<std::string> args(argv + std::min(argc, 2), argv + argc);
+    read = read_arguments(*command, args);
+    // Asking for a command's usage, or giving it what it does not take, does nothing else:
+    // not even the settings file is read.
+    if (read.verdict == ArgumentsVerdict::Help) {
+      print_command_help(*command);
+      return 0;
+    }
+    if (read.verdict == ArgumentsVerdict::Usage) {
+      print_err("fennick: " + read.problem + "\n" + command_usage(*command) + "\n");
+      return 2;
+    }
+  }
 
   // A command that changes settings reads them under the lock and keeps it to the end of the
   // run, so that a change made meanwhile by another run is read, not written over.
@@ -30,5 +45,5 @@ int run_command_line(int argc, char** argv) {
     print_usage();
     return 2;
   }
-  return command->run(line);
+  return command->run(read.line);
 }

@@ -1,5 +1,6 @@
 // font and uninstall.
 #include "cli/commands.h"
+#include "cli/usage.h"
 #include "fonts/powerline_font.h"
 #include "fonts/terminal_font.h"
 #include "fonts/uninstall.h"
@@ -27,7 +28,7 @@ int cmd_font(const CommandLine& line) {
     print_check();
     return 0;
   }
-  if (sub_command == "install") return install_font(line.operand(2) == "--yes") ? 0 : 1;
+  if (sub_command == "install") return install_font(line.has_option("--yes")) ? 0 : 1;
   if (sub_command == "use") {
     const std::string font = use_terminal_font("");
     print_out("the default terminal profile now uses \"" + font +
@@ -43,11 +44,10 @@ int cmd_font(const CommandLine& line) {
     if (restored == FontRestore::NoBackup) print_out("nothing to restore\n");
     return 0;
   }
-  print_err("usage: fennick font check | install [--yes] | use | restore\n");
+  print_err(command_usage(*find_command("font")) + "\n");
   return 2;
 }
 
 int cmd_uninstall(const CommandLine& line) {
-  std::vector<std::string> options(line.args.begin() + 2, line.args.end());
-  return uninstall(options);
+  return uninstall(line.has_option("--yes"));
 }

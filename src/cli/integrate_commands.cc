@@ -6,6 +6,8 @@
 #include "integrate/running_nemo.h"
 #include "integrate/shell_hook.h"
 #include "integrate/status.h"
+#include "settings/console.h"
+#include "settings/value_access.h"
 
 int cmd_enable(const CommandLine&) {
   enable_tuned_nemo();
@@ -13,7 +15,8 @@ int cmd_enable(const CommandLine&) {
 }
 
 int cmd_disable(const CommandLine&) {
-  disable_tuned_nemo();
+  print_out(disable_tuned_nemo() ? "disabled: the system Nemo is used again after:  nemo -q\n"
+                                 : "nothing was enabled: the system Nemo is already the default\n");
   return 0;
 }
 
@@ -37,13 +40,39 @@ int cmd_action_remove(const CommandLine&) {
   return 0;
 }
 
+namespace {
+
+void print_hook_update(const HookUpdate& update) {
+  print_out(hook_update_line(update) + "\n");
+}
+
+// What else the hook needs before a prompt shows, on one line; empty when nothing.
+std::string prompt_needs() {
+  const bool enabled = get_bool("terminal", "prompt_enabled");
+  const bool everywhere = get_value("terminal", "scope") == "all";
+  if (!enabled && !everywhere) {
+    return "the prompt is off: fennick set terminal.prompt_enabled true (and terminal.scope all "
+           "for every terminal, not only Nemo's own)";
+  }
+  if (!enabled) return "the prompt is off: fennick set terminal.prompt_enabled true";
+  if (!everywhere) {
+    return "the prompt shows only in Nemo's own terminal; for every terminal: fennick set "
+           "terminal.scope all";
+  }
+  return "";
+}
+
+}  // namespace
+
 int cmd_prompt_install(const CommandLine&) {
   save_and_apply();
-  update_shell_hooks(false);
+  update_shell_hooks(false, print_hook_update);
+  const std::string needs = prompt_needs();
+  if (!needs.empty()) print_out(needs + "\n");
   return 0;
 }
 
 int cmd_prompt_remove(const CommandLine&) {
-  update_shell_hooks(true);
+  update_shell_hooks(true, print_hook_update);
   return 0;
 }

@@ -10,7 +10,12 @@
 #include "settings/value_access.h"
 
 int cmd_list(const CommandLine& line) {
-  print_settings_list(line.operand(1));
+  const std::string page = line.operand(1);
+  if (print_settings_list(page) == 0 && !page.empty()) {
+    print_err("fennick: no page \"" + printable(page) + "\"; the pages are: " + page_names() +
+              "\n");
+    return 2;
+  }
   return 0;
 }
 
@@ -20,9 +25,10 @@ int cmd_get(const CommandLine& line) {
     print_usage();
     return 2;
   }
-  int index = resolve_setting_name(name);
+  std::string problem;
+  const int index = named_setting(name, problem);
   if (index < 0) {
-    print_err("fennick: unknown or ambiguous setting \"" + printable(name) + "\"\n");
+    print_err("fennick: " + problem + "\n");
     return 1;
   }
   print_out(stored_value(index) + "\n");
@@ -30,17 +36,17 @@ int cmd_get(const CommandLine& line) {
 }
 
 int cmd_set(const CommandLine& line) {
-  // The command word and its pairs: an odd count of at least three.
-  const size_t count = line.args.size() - 1;
-  if (count < 3 || count % 2 == 0) {
-    print_err("usage: fennick set KEY VALUE [KEY VALUE ...]\n");
+  // Pairs of a name and a value, at least one.
+  const std::vector<std::string>& pairs = line.operands;
+  if (pairs.empty() || pairs.size() % 2 != 0) {
+    print_err(command_usage(*find_command("set")) + "\n");
     return 2;
   }
   // Every pair is tried so that every bad one is reported; nothing is saved unless all succeed.
   bool all_stored = true;
-  for (size_t i = 2; i + 1 < line.args.size(); i += 2) {
+  for (size_t i = 0; i + 1 < pairs.size(); i += 2) {
     std::string problem;
-    if (!set_setting(line.args[i], line.args[i + 1], problem)) {
+    if (!set_setting(pairs[i], pairs[i + 1], problem)) {
       print_err("fennick: " + problem + "\n");
       all_stored = false;
     }
@@ -55,15 +61,16 @@ int cmd_reset(const CommandLine& line) {
   // An explicit empty name (a shell variable that was not set) is an unknown setting, never a
   // reason to reset everything.
   const std::string name = line.operand(1);
-  if (line.args.size() < 3) {
+  if (line.operands.empty()) {
     // Everything goes back to its default: the old file is kept first, as an import keeps it.
     back_up_settings_file();
     forget_dropped_lines();
     reset_all_to_defaults();
   } else {
-    int index = resolve_setting_name(name);
+    std::string problem;
+    const int index = named_setting(name, problem);
     if (index < 0) {
-      print_err("fennick: unknown setting \"" + printable(name) + "\"\n");
+      print_err("fennick: " + problem + "\n");
       return 1;
     }
     store_value(index, std::string(setting_at(index).default_value));

@@ -28,15 +28,24 @@ void print_usage() {
                      " \xE2\x80\x94 tune Nemo: path bar, terminal prompt, panes, sidebar\n\n";
   for (const UsageLine& usage : usage_lines()) {
     std::string line = "  fennick " + usage_synopsis(usage);
-    const CommandInfo* first = find_command(usage.commands[0]);
-    if (first && *first->description) {
+    const char* description = usage_line_description(usage);
+    if (*description) {
       line.resize(std::max(description_column, line.size() + 3), ' ');
-      line += first->description;
+      line += description;
     }
     text += line + "\n";
   }
   text += "\nSettings: " + settings_path() + "   (override the folder with FENNICK_DIR)\n";
   print_out(text);
+}
+
+std::string command_usage(const CommandInfo& command) {
+  const char* operands = command.usage_operands ? command.usage_operands : command.operands;
+  return "usage: fennick " + std::string(command.words[0]) + (*operands ? " " : "") + operands;
+}
+
+void print_command_help(const CommandInfo& command) {
+  print_out(command_usage(command) + "\n" + command.description + "\n");
 }
 
 int cmd_help(const CommandLine&) {

@@ -11,3 +11,8 @@ extern const char kVersion[];
 std::string usage_synopsis(const UsageLine& usage);
 
 void print_usage();
+
+// "usage: fennick NAME OPERANDS", the command's own usage line, without a line end.
+std::string command_usage(const CommandInfo& command);
+// The command's usage line and description, on standard output.
+void print_command_help(const CommandInfo& command);

@@ -13,14 +13,11 @@ std::string uninstall_command_line(bool yes) {
          (yes ? " --yes" : "");
 }
 
-int uninstall(const std::vector<std::string>& args) {
+int uninstall(bool yes) {
   const std::string script = installer_script_path();
   if (!path_exists(script)) {
     fail(script + " not found; run the installer from the original download with --uninstall");
   }
-  bool yes = false;
-  for (const std::string& arg : args)
-    yes = yes || arg == "--yes";
   const int status = run_shell(uninstall_command_line(yes)).status;
   if (status == 0) return 0;
   // A shell killed by a signal ends the program with that signal's number, core dump or not.

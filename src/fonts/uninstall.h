@@ -2,12 +2,11 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "settings/locations.h"
 
 // The shell command line that runs the installer script's removal.
 std::string uninstall_command_line(bool yes);
-// Runs the installer script with --uninstall (and --yes when one of args is "--yes"); returns the
-// exit status for the program: the script's, clamped to 255.
-int uninstall(const std::vector<std::string>& args);
+// Runs the installer script with --uninstall (and --yes when yes); returns the exit status for
+// the program: the script's, clamped to 255.
+int uninstall(bool yes);

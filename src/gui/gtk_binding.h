@@ -7,7 +7,7 @@
 // Every entry point the window needs, in the order they are resolved (the first one missing is
 // the one reported), with the library each comes from.
 #define FENNICK_GTK_ENTRY_POINTS(X)                      \
-  X(gtk_init, Gtk)                                       \
+  X(gtk_init_check, Gtk)                                 \
   X(gtk_main, Gtk)                                       \
   X(gtk_main_quit, Gtk)                                  \
   X(gtk_window_new, Gtk)                                 \

@@ -10,6 +10,7 @@
 #include "gui/window_actions.h"
 #include "gui/window_state.h"
 #include "settings/catalogue.h"
+#include "settings/failure.h"
 #include "settings/locations.h"
 
 WindowState window;
@@ -229,16 +230,8 @@ void build_main_window(const std::string& title) {
       gtk.gdk_screen_get_default(), reinterpret_cast<GtkStyleProvider*>(window.page_stylesheet),
       GTK_STYLE_PROVIDER_PRIORITY_USER);
 
-  std::vector<std::string_view> pages;
-  for (int i = 0; i < setting_count(); ++i) {
-    const std::string_view page = setting_at(i).page;
-    bool seen = false;
-    for (std::string_view known : pages)
-      seen = seen || known == page;
-    if (!seen) pages.push_back(page);
-  }
-  for (std::string_view page : pages) {
-    const std::string page_title(page);
+  for (int i = 0; i < page_count(); ++i) {
+    const std::string page_title(page_at(i).title);
     gtk.gtk_notebook_append_page(as<GtkNotebook>(notebook), build_settings_page(page_title),
                                  gtk.gtk_label_new(page_title.c_str()));
   }
@@ -254,7 +247,12 @@ bool open_settings_window() {
   mask_floating_point_exceptions();
   if (!load_gtk()) return false;
   int no_arguments = 0;
-  gtk.gtk_init(&no_arguments, nullptr);
+  if (!gtk.gtk_init_check(&no_arguments, nullptr)) {
+    const std::string display = env_text("DISPLAY");
+    fail("cannot open a display for the settings window" +
+         (display.empty() ? std::string(" (DISPLAY is not set)") : " (DISPLAY=" + display + ")") +
+         "; the other commands work without one: fennick help");
+  }
   gtk.g_set_prgname("fennick");
   build_main_window("Fennick");
   refresh_font_status();

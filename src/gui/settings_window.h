@@ -8,7 +8,7 @@
 // Opens the window and runs it until it is closed; 3 when GTK cannot be loaded, else 0.
 int run_settings_window();
 // Everything before the main loop: loads GTK, builds and fills the window (not yet shown).
-// False when GTK cannot be loaded.
+// False when GTK cannot be loaded; fails with a message when no display can be opened.
 bool open_settings_window();
 // Builds the window's widgets for the current settings, titled TITLE; GTK must be initialised.
 // The controls are filled afterwards by refresh_all_controls.

@@ -1,5 +1,6 @@
 #include "gui/window_actions.h"
 
+#include <cctype>
 #include <stdexcept>
 
 #include "fonts/powerline_font.h"
@@ -19,6 +20,7 @@
 #include "presets/export_import.h"
 #include "presets/palettes.h"
 #include "settings/atomic_file.h"
+#include "settings/locations.h"
 #include "settings/settings_file.h"
 #include "settings/value_access.h"
 
@@ -41,6 +43,41 @@ void guarded(Action&& action) {
   } catch (const std::runtime_error& error) {
     show_status(error.what());
   }
+}
+
+// A path under the home folder as "~/..." for a short status line.
+std::string home_relative(const std::string& path) {
+  const std::string home = home_dir() + "/";
+  return path.compare(0, home.size(), home) == 0 ? "~/" + path.substr(home.size()) : path;
+}
+
+// What the hook buttons did, file by file, and nothing that did not happen.
+std::string hook_status(const std::vector<HookUpdate>& updates) {
+  std::string text;
+  bool added = false;
+  for (const HookUpdate& update : updates) {
+    std::string part;
+    const std::string path = home_relative(update.path);
+    switch (update.change) {
+      case HookChange::Added:
+        part = "hook added to " + path;
+        added = true;
+        break;
+      case HookChange::Removed:
+        part = "hook removed from " + path;
+        break;
+      case HookChange::Unchanged:
+        part = path + " unchanged";
+        break;
+      case HookChange::Skipped:
+        part = path + " skipped (no such file)";
+        break;
+    }
+    if (!update.backup.empty()) part += " (backup: " + home_relative(update.backup) + ")";
+    text += (text.empty() ? "" : "; ") + part;
+  }
+  if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  return text + (added ? ". Open a new terminal." : ".");
 }
 
 }  // namespace
@@ -137,12 +174,14 @@ void on_reset_everything_clicked(GtkWidget*, gpointer) {
 
 void on_hook_clicked(GtkWidget*, gpointer value) {
   const bool remove = value_of(value) == 2;
-  guarded([remove] {
-    update_shell_hooks(remove);
-    show_status(remove ? "Hook removed from ~/.bashrc and ~/.zshrc (backup: .fennick-bak)"
-                       : "Hook added to ~/.bashrc / ~/.zshrc (backup: .fennick-bak). Open a new "
-                         "terminal.");
-  });
+  // A file that failed is reported after those that were done before it.
+  std::vector<HookUpdate> done;
+  try {
+    update_shell_hooks(remove, [&done](const HookUpdate& update) { done.push_back(update); });
+    show_status(hook_status(done));
+  } catch (const std::runtime_error& error) {
+    show_status((done.empty() ? "" : hook_status(done) + " ") + error.what());
+  }
 }
 
 void on_install_font_clicked(GtkWidget*, gpointer) {
@@ -205,8 +244,9 @@ void on_restart_clicked(GtkWidget*, gpointer) {
 void on_default_switch_clicked(GtkWidget*, gpointer value) {
   if (value_of(value) == 2) {
     guarded([] {
-      disable_tuned_nemo();
-      show_status("The system Nemo is the default again. Use \"Restart Nemo\" to switch now.");
+      show_status(disable_tuned_nemo()
+                      ? "The system Nemo is the default again. Use \"Restart Nemo\" to switch now."
+                      : "Nothing was enabled: the system Nemo is already the default.");
     });
     return;
   }

@@ -74,14 +74,15 @@ void write_owned_file(const std::string& path, const std::string& text) {
   write_file_atomic(path, text);
 }
 
-void remove_if_ours(const std::string& path) {
-  if (!path_exists(path)) return;
-  if (is_ours(read_text_file(path))) {
-    unlink(path.c_str());
-    print_out("removed " + path + "\n");
-  } else {
+bool remove_if_ours(const std::string& path) {
+  if (!path_exists(path)) return false;
+  if (!is_ours(read_text_file(path))) {
     print_out("left alone (not ours): " + path + "\n");
+    return false;
   }
+  unlink(path.c_str());
+  print_out("removed " + path + "\n");
+  return true;
 }
 
 void enable_tuned_nemo() {
@@ -106,10 +107,11 @@ void enable_tuned_nemo_from(const std::string& system_entry_path) {
   print_out("A running Nemo keeps the old one until you run:  nemo -q   (then open a folder).\n");
 }
 
-void disable_tuned_nemo() {
-  remove_if_ours(user_desktop_entry_path());
-  remove_if_ours(nemo_service_path());
-  remove_if_ours(file_manager_service_path());
+bool disable_tuned_nemo() {
+  // Each goes, whatever became of the others.
+  const bool entry = remove_if_ours(user_desktop_entry_path());
+  const bool nemo_service = remove_if_ours(nemo_service_path());
+  const bool manager_service = remove_if_ours(file_manager_service_path());
   remove_action();
-  print_out("disabled: the system Nemo is used again after:  nemo -q\n");
+  return entry || nemo_service || manager_service;
 }

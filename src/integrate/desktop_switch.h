@@ -23,10 +23,12 @@ bool is_ours(const std::string& text);
 // by back_up_before_change (path + ".fennick-bak", or ".fennick-bak.N" when an earlier backup
 // holds other bytes; a backup is never overwritten).
 void write_owned_file(const std::string& path, const std::string& text);
-// Deletes the file when it is ours; says what it did.
-void remove_if_ours(const std::string& path);
+// Deletes the file when it is ours; says what it did, and returns whether it deleted it.
+bool remove_if_ours(const std::string& path);
 
 // Fails with a message when the tuned Nemo or the system desktop entry is missing.
 void enable_tuned_nemo();
 void enable_tuned_nemo_from(const std::string& system_entry_path);
-void disable_tuned_nemo();
+// Takes out the files that made the tuned Nemo the default, and the context-menu action; false
+// when none of the three made it the default (nothing was enabled).
+bool disable_tuned_nemo();

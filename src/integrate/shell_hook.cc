@@ -4,7 +4,6 @@
 #include "integrate/shell_quote.h"
 #include "integrate/text_file.h"
 #include "settings/atomic_file.h"
-#include "settings/console.h"
 #include "settings/file_reader.h"
 #include "settings/locations.h"
 
@@ -58,26 +57,47 @@ std::string strip_hook_block(const std::string& text) {
 }
 
 std::string add_hook_block(const std::string& text) {
-  const std::string result = strip_hook_block(text);
   const std::string block = hook_block();
+  // The block as it would be written stays where it is, even above lines added after it.
+  BlockSpan span;
+  if (find_hook_block(text, span) && text.compare(span.begin, span.end - span.begin, block) == 0)
+    return text;
+  const std::string result = strip_hook_block(text);
   if (result.empty() || result.back() == '\n') return result + block;
   return result + "\n" + block.substr(0, block.size() - 1);
 }
 
-void update_shell_hooks(bool remove) {
+void update_shell_hooks(bool remove, const std::function<void(const HookUpdate&)>& on_update) {
   for (const char* name : kRcFiles) {
     const std::string path = home_dir() + "/" + name;
     // A missing ~/.bashrc is created, but zsh users are not made out of bash users.
-    if (!remove && std::string(name) == ".zshrc" && !path_exists(path)) continue;
+    if (!remove && std::string(name) == ".zshrc" && !path_exists(path)) {
+      on_update({path, HookChange::Skipped, ""});
+      continue;
+    }
     std::string old_text;
     read_whole_file(path, old_text);
     const std::string new_text = remove ? strip_hook_block(old_text) : add_hook_block(old_text);
     if (new_text == old_text) {
-      print_out("unchanged: " + path + "\n");
+      on_update({path, HookChange::Unchanged, ""});
       continue;
     }
-    back_up_before_change(path);
+    const std::string backup = back_up_before_change(path);
     write_file_atomic(path, new_text);
-    print_out((remove ? "removed block from " : "added block to ") + path + "\n");
+    on_update({path, remove ? HookChange::Removed : HookChange::Added, backup});
   }
+}
+
+std::string hook_update_line(const HookUpdate& update) {
+  switch (update.change) {
+    case HookChange::Added:
+      return "added block to " + update.path;
+    case HookChange::Removed:
+      return "removed block from " + update.path;
+    case HookChange::Unchanged:
+      break;
+    case HookChange::Skipped:
+      return "skipped: " + update.path + " (no such file; create it to get the prompt in zsh)";
+  }
+  return "unchanged: " + update.path;
 }

@@ -3,4 +3,8 @@
 
 #include <string>
 
-void print_settings_list(const std::string& page);
+// Prints the rows of the page named by its title or its section in any letter case (every row
+// when page is empty); returns how many it printed.
+int print_settings_list(const std::string& page);
+// The names that `list` takes, for a message: "Path bar, Terminal, ... (or the sections: ...)".
+std::string page_names();

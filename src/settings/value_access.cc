@@ -191,13 +191,24 @@ std::string value_hint(int index) {
   return "";
 }
 
-bool set_setting(const std::string& name, const std::string& value, std::string& problem) {
-  int index = resolve_setting_name(name);
+int named_setting(const std::string& name, std::string& problem) {
+  const int index = resolve_setting_name(name);
   if (index == -2) {
-    problem = "\"" + printable(name) + "\" is ambiguous; write section.key";
+    std::string candidates;
+    for (int i = 0; i < setting_count(); ++i) {
+      if (setting_at(i).key != name) continue;
+      candidates += (candidates.empty() ? "" : ", ") + setting_name(i);
+    }
+    problem = "\"" + printable(name) + "\" is ambiguous; write one of: " + candidates;
   } else if (index < 0) {
     problem = "unknown setting \"" + printable(name) + "\"  (try: fennick list)";
-  } else {
+  }
+  return index < 0 ? -1 : index;
+}
+
+bool set_setting(const std::string& name, const std::string& value, std::string& problem) {
+  const int index = named_setting(name, problem);
+  if (index >= 0) {
     std::string normal = value;
     if (normalize_value(index, normal)) {
       store_value(index, normal);

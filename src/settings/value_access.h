@@ -28,6 +28,9 @@ bool parse_hex_colour(const std::string& colour, int& red, int& green, int& blue
 std::vector<std::string_view> choice_words(std::string_view choices);
 std::string value_hint(int index);
 
+// The row that a name given by the user names; -1, with problem set to the one message for the
+// user, when it names none or several.
+int named_setting(const std::string& name, std::string& problem);
 // Stores a value given by the user by name; false, with problem set to the one message for the
 // user (a bad name or value) and nothing stored, when it cannot.
 bool set_setting(const std::string& name, const std::string& value, std::string& problem);

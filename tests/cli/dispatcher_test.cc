@@ -1,5 +1,6 @@
 // The command word: usage text, version, lower-casing, unknown words and their exit codes.
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <map>
 
@@ -68,8 +69,8 @@ TEST_F(DispatcherTest, EveryCommandWordDispatchesToItsRow) {
   EXPECT_EQ(find_command("nosuch"), nullptr);
 }
 
-// The usage lines show every command once, by its name; a command shown after another on one
-// line has no description of its own, which the usage would drop.
+// The usage lines show every command once, by its name; a line that shows more than one command
+// has a description of its own that covers them all.
 TEST_F(DispatcherTest, UsageLinesShowEveryCommandOnce) {
   std::map<std::string, int> shown;
   for (const UsageLine& usage : usage_lines()) {
@@ -81,8 +82,9 @@ TEST_F(DispatcherTest, UsageLinesShowEveryCommandOnce) {
       const CommandInfo* command = find_command(name);
       ASSERT_NE(command, nullptr) << name;
       EXPECT_STREQ(command->words[0], name);
+      EXPECT_STRNE(command->description, "") << name;
       if (i > 0) {
-        EXPECT_STREQ(command->description, "") << name;
+        EXPECT_NE(usage.description, nullptr) << name;
       }
     }
   }
@@ -144,6 +146,67 @@ TEST_F(DispatcherTest, UnknownWordIsReportedLowerCasedWithUsage) {
   expect_unknown(run_fennick({"-v"}), "-v");
 }
 
+// -h and --help after any command word print that command's usage line and description and do
+// nothing else; an option the command does not know is a usage error that does nothing either.
+TEST_F(DispatcherTest, EveryCommandHasItsOwnHelpAndRefusesUnknownOptions) {
+  for (const CommandInfo& command : command_table()) {
+    const std::string word = command.words[0];
+    SCOPED_TRACE(word);
+    const char* operands = command.usage_operands ? command.usage_operands : command.operands;
+    const std::string usage_line =
+        "usage: fennick " + word + (*operands ? " " : "") + operands + "\n";
+    for (const char* help : {"--help", "-h"}) {
+      const RunResult run =
+          word == "help" ? run_fennick({word}) : run_fennick({word, help, "x", "--yes"});
+      EXPECT_EQ(run.status, 0);
+      EXPECT_EQ(run.out, word == "help" ? usage() : usage_line + command.description + "\n");
+      EXPECT_EQ(run.err, "");
+    }
+    if (word != "help") {
+      const RunResult run = run_fennick({word, "--bogus"});
+      EXPECT_EQ(run.status, 2);
+      EXPECT_EQ(run.out, "");
+      EXPECT_EQ(run.err, "fennick: unknown option \"--bogus\"\n" + usage_line);
+    }
+    EXPECT_FALSE(file_exists(config()));
+  }
+  EXPECT_EQ(run_fennick({"uninstall", "--help"}).out,
+            "usage: fennick uninstall [--yes]\nremove the tool; asks about the tuned Nemo, build "
+            "cache and font (settings are kept)\n");
+  // uninstall takes nothing but --yes; font install, only --yes.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"uninstall", "extra", "--yes"},
+        {"uninstall", "-y"},
+        {"font", "install", "--bogus"},
+        {"export", "-"},
+        {"set", "-x", "1"}}) {
+    const RunResult run = run_fennick(args);
+    EXPECT_EQ(run.status, 2) << args[1];
+    EXPECT_EQ(split_lines(run.err).size(), 2u) << run.err;
+    EXPECT_EQ(run.out, "") << args[1];
+  }
+  EXPECT_EQ(run_fennick({"uninstall", "extra"}).err,
+            "fennick: unexpected operand \"extra\"\nusage: fennick uninstall [--yes]\n");
+  EXPECT_FALSE(file_exists(config()));
+}
+
+// "--" ends the options: what follows is an operand even when it begins with "-"; a value of set
+// may begin with "-" without it.
+TEST_F(DispatcherTest, DoubleDashEndsTheOptions) {
+  char* before = getcwd(nullptr, 0);
+  ASSERT_EQ(chdir(home().c_str()), 0);
+  EXPECT_EQ(run_fennick({"export", "--", "-dash"}).status, 0);
+  EXPECT_EQ(run_fennick({"import", "--", "-dash"}).status, 0);
+  EXPECT_EQ(chdir(before), 0);
+  free(before);
+  EXPECT_TRUE(file_exists(home() + "/-dash"));
+  EXPECT_FALSE(file_exists(home() + "/--"));
+  EXPECT_EQ(run_fennick({"set", "terminal.symbol", "--help"}).out, "saved and applied\n");
+  EXPECT_EQ(run_fennick({"get", "terminal.symbol"}).out, "--help\n");
+  EXPECT_EQ(run_fennick({"set", "--", "terminal.symbol", "-"}).status, 0);
+  EXPECT_EQ(run_fennick({"get", "--", "terminal.symbol"}).out, "-\n");
+}
+
 TEST_F(DispatcherTest, CommandWordsAreLowerCased) {
   const RunResult list = run_fennick({"LIST", "panes"});
   EXPECT_EQ(list.status, 0);
@@ -162,7 +225,11 @@ TEST_F(DispatcherTest, WindowWordsAndNoWordWithADisplayOpenTheWindow) {
   auto expect_window = [](const RunResult& run, const char* what) {
     EXPECT_NE(run.status, 0) << what;
     EXPECT_EQ(run.err.find("unknown command"), std::string::npos) << what;
-    EXPECT_NE(run.err.find("cannot open display"), std::string::npos) << what << ": " << run.err;
+    EXPECT_EQ(run.status, 1) << what;
+    EXPECT_EQ(run.err.rfind("fennick: cannot open a display for the settings window (DISPLAY", 0),
+              0u)
+        << what << ": " << run.err;
+    EXPECT_EQ(split_lines(run.err).size(), 1u) << run.err;
     EXPECT_EQ(run.out, "") << what;
   };
   expect_window(run_fennick({"gui"}), "gui");

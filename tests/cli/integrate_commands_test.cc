@@ -94,8 +94,14 @@ class IntegrateCommandsTest : public TempHomeTest {
   }
 };
 
+const char kPromptOff[] =
+    "the prompt is off: fennick set terminal.prompt_enabled true (and terminal.scope all for every "
+    "terminal, not only Nemo's own)\n";
+
 TEST_F(IntegrateCommandsTest, PromptInstallAppliesTheSettingsFirst) {
-  EXPECT_EQ(ok("prompt-install"), "added block to " + bashrc() + "\n");
+  EXPECT_EQ(ok("prompt-install"), "added block to " + bashrc() + "\nskipped: " + zshrc() +
+                                      " (no such file; create it to get the prompt in zsh)\n" +
+                                      kPromptOff);
   EXPECT_EQ(folder_entries(config()), generated_files());
   EXPECT_EQ(read_file(config() + "/fennick.ini"), settings_text_with({}));
   EXPECT_EQ(read_file(bashrc()), block());
@@ -107,10 +113,10 @@ TEST_F(IntegrateCommandsTest, PromptInstallAndRemoveBothRcFiles) {
   write_file(zshrc(), "setopt autocd\n");
   const std::string added = "added block to " + bashrc() + "\nadded block to " + zshrc() + "\n";
   const std::string unchanged = "unchanged: " + bashrc() + "\nunchanged: " + zshrc() + "\n";
-  EXPECT_EQ(ok("prompt-install"), added);
+  EXPECT_EQ(ok("prompt-install"), added + kPromptOff);
   EXPECT_EQ(read_file(bashrc()), "alias ll='ls -l'\n" + block());
   EXPECT_EQ(read_file(zshrc()), "setopt autocd\n" + block());
-  EXPECT_EQ(ok("prompt-install"), unchanged);
+  EXPECT_EQ(ok("prompt-install"), unchanged + kPromptOff);
   EXPECT_EQ(ok("prompt-remove"),
             "removed block from " + bashrc() + "\nremoved block from " + zshrc() + "\n");
   EXPECT_EQ(read_file(bashrc()), "alias ll='ls -l'\n");
@@ -244,14 +250,39 @@ TEST_F(IntegrateCommandsTest, DisableRemovesOnlyOurFiles) {
   EXPECT_FALSE(file_exists(nemo_service()));
   EXPECT_FALSE(file_exists(fm_service()));
   EXPECT_FALSE(file_exists(action()));
-  // Nothing of ours left: only the last line.
+  // Nothing of ours left: nothing was enabled.
   std::filesystem::remove(user_entry());
-  EXPECT_EQ(ok("disable"), "disabled: the system Nemo is used again after:  nemo -q\n");
+  EXPECT_EQ(ok("disable"), "nothing was enabled: the system Nemo is already the default\n");
 }
 
 TEST_F(IntegrateCommandsTest, DisableWhenNothingWasEnabled) {
-  EXPECT_EQ(ok("disable"), "disabled: the system Nemo is used again after:  nemo -q\n");
+  EXPECT_EQ(ok("disable"), "nothing was enabled: the system Nemo is already the default\n");
   EXPECT_TRUE(folder_entries(home()).empty());
+  // The context-menu action alone is taken out, but it never made the tuned Nemo the default.
+  ok("action-install");
+  EXPECT_EQ(ok("disable"), "removed " + action() +
+                               "\nnothing was enabled: the system Nemo is already the default\n");
+}
+
+// What prompt-install says is still needed for a prompt to show, by the two settings.
+TEST_F(IntegrateCommandsTest, PromptInstallSaysWhatElseIsNeeded) {
+  const struct {
+    const char* enabled;
+    const char* scope;
+    std::string last_line;
+  } cases[] = {
+      {"false", "nemo", std::string(kPromptOff, sizeof kPromptOff - 2)},
+      {"false", "all", "the prompt is off: fennick set terminal.prompt_enabled true"},
+      {"true", "nemo",
+       "the prompt shows only in Nemo's own terminal; for every terminal: fennick set "
+       "terminal.scope all"},
+      {"true", "all",
+       "skipped: " + zshrc() + " (no such file; create it to get the prompt in zsh)"},
+  };
+  for (const auto& c : cases) {
+    set({"terminal.prompt_enabled", c.enabled, "terminal.scope", c.scope});
+    EXPECT_EQ(split_lines(ok("prompt-install")).back(), c.last_line) << c.enabled << c.scope;
+  }
 }
 
 TEST_F(IntegrateCommandsTest, StatusOfAFreshAccount) {

@@ -102,12 +102,15 @@ TEST_F(SettingsCommandsTest, ListPageFilterByTitleSectionAndLetterCase) {
   EXPECT_EQ(run_fennick({"list", "panes", "sidebar"}).out, default_list("Panes"));
 }
 
-TEST_F(SettingsCommandsTest, ListOfAnUnknownPagePrintsNothing) {
+TEST_F(SettingsCommandsTest, ListOfAnUnknownPageNamesThePages) {
   for (const char* page : {"nosuch", "path", "bar", " terminal", "terminal ", "pathbar.", "=="}) {
     const RunResult run = run_fennick({"list", page});
-    EXPECT_EQ(run.status, 0) << page;
+    EXPECT_EQ(run.status, 2) << page;
     EXPECT_EQ(run.out, "") << page;
-    EXPECT_EQ(run.err, "") << page;
+    EXPECT_EQ(run.err, "fennick: no page \"" + std::string(page) +
+                           "\"; the pages are: Path bar, Terminal, Panes, Sidebar (or the "
+                           "sections: pathbar, terminal, panes, sidebar)\n")
+        << page;
   }
 }
 
@@ -123,13 +126,20 @@ TEST_F(SettingsCommandsTest, GetPrintsTheValueAlone) {
   EXPECT_EQ(run_fennick({"get", "symbol", "extra"}).out, "$\n");
 }
 
+// The one error line of get, set and reset for a name that names no setting, or several.
+std::string name_problem(const std::string& name) {
+  if (name == "enabled")
+    return "fennick: \"enabled\" is ambiguous; write one of: pathbar.enabled, panes.enabled\n";
+  return "fennick: unknown setting \"" + name + "\"  (try: fennick list)\n";
+}
+
 TEST_F(SettingsCommandsTest, GetOfUnknownOrAmbiguousNames) {
   for (const char* name : {"enabled", "nosuch", "Terminal.Scope", "terminal.Scope", "pathbar.",
                            ".shape", "terminal.scope.x", "SYMBOL", " symbol"}) {
     const RunResult run = run_fennick({"get", name});
     EXPECT_EQ(run.status, 1) << name;
     EXPECT_EQ(run.out, "") << name;
-    EXPECT_EQ(run.err, "fennick: unknown or ambiguous setting \"" + std::string(name) + "\"\n");
+    EXPECT_EQ(run.err, name_problem(name));
   }
 }
 
@@ -277,7 +287,7 @@ TEST_F(SettingsCommandsTest, EveryBadPairIsReportedAndNothingIsWritten) {
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err,
             "fennick: bad value \"maybe\" for terminal.bold  (use true or false)\n"
-            "fennick: \"enabled\" is ambiguous; write section.key\n"
+            "fennick: \"enabled\" is ambiguous; write one of: pathbar.enabled, panes.enabled\n"
             "fennick: bad value \"x\" for panes.max_panes  (a number from 2 to 12)\n"
             "fennick: bad value \"fancy\" for terminal.style  (one of: plain,powerline)\n"
             "fennick: bad value \"#abc\" for terminal.color_user  (a colour like #E69F00, or empty "
@@ -368,7 +378,7 @@ TEST_F(SettingsCommandsTest, ResetOfUnknownAmbiguousOrEmptyNameResetsNothing) {
     const RunResult run = run_fennick({"reset", name});
     EXPECT_EQ(run.status, 1) << name;
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "fennick: unknown setting \"" + std::string(name) + "\"\n");
+    EXPECT_EQ(run.err, name_problem(name));
   }
   EXPECT_EQ(read_file(settings_file()), before);
   EXPECT_EQ(get("symbol"), "%");

@@ -351,7 +351,6 @@ TEST_F(TerminalFontTest, SubCommandsAreCheckedAndCaseBlind) {
        std::vector<std::vector<std::string>>{{"font"},
                                              {"font", ""},
                                              {"font", "help"},
-                                             {"font", "--help"},
                                              {"font", "uses"},
                                              {"font", "check-it"},
                                              {"FONT", "instal"}}) {

@@ -95,19 +95,26 @@ TEST_F(WindowTest, HookButtonsAddAndRemoveTheBlock) {
   write_file(home() + "/.bashrc", "alias ll='ls -l'\n");
   click(button_labelled("Add the hook to ~/.bashrc and ~/.zshrc"));
   EXPECT_EQ(status_text(),
-            "Hook added to ~/.bashrc / ~/.zshrc (backup: .fennick-bak). Open a new terminal.");
+            "Hook added to ~/.bashrc (backup: ~/.bashrc.fennick-bak); ~/.zshrc skipped (no such "
+            "file). Open a new terminal.");
   EXPECT_EQ(read_file(home() + "/.bashrc"), "alias ll='ls -l'\n" + hook_block());
   EXPECT_EQ(read_file(home() + "/.bashrc.fennick-bak"), "alias ll='ls -l'\n");
-  // The text does not depend on what was found.
+  // Only what happened is reported: nothing was written the second time.
+  click(button_labelled("Add the hook to ~/.bashrc and ~/.zshrc"));
+  EXPECT_EQ(status_text(), "~/.bashrc unchanged; ~/.zshrc skipped (no such file).");
+  write_file(home() + "/.zshrc", "");
   click(button_labelled("Add the hook to ~/.bashrc and ~/.zshrc"));
   EXPECT_EQ(status_text(),
-            "Hook added to ~/.bashrc / ~/.zshrc (backup: .fennick-bak). Open a new terminal.");
+            "~/.bashrc unchanged; hook added to ~/.zshrc (backup: ~/.zshrc.fennick-bak). Open a "
+            "new terminal.");
 
   click(button_labelled("Remove the hook"));
-  EXPECT_EQ(status_text(), "Hook removed from ~/.bashrc and ~/.zshrc (backup: .fennick-bak)");
+  EXPECT_EQ(status_text(),
+            "Hook removed from ~/.bashrc (backup: ~/.bashrc.fennick-bak.1); hook removed from "
+            "~/.zshrc (backup: ~/.zshrc.fennick-bak.1).");
   EXPECT_EQ(read_file(home() + "/.bashrc"), "alias ll='ls -l'\n");
   click(button_labelled("Remove the hook"));
-  EXPECT_EQ(status_text(), "Hook removed from ~/.bashrc and ~/.zshrc (backup: .fennick-bak)");
+  EXPECT_EQ(status_text(), "~/.bashrc unchanged; ~/.zshrc unchanged.");
 }
 
 TEST_F(WindowTest, AHookErrorShowsInTheStatusLineAndTheWindowGoesOn) {
@@ -135,6 +142,8 @@ TEST_F(WindowTest, MakingTheTunedNemoTheDefaultAndGoingBack) {
             "The system Nemo is the default again. Use \"Restart Nemo\" to switch now.");
   EXPECT_FALSE(file_exists(user_desktop_entry_path()));
   EXPECT_FALSE(file_exists(nemo_service_path()));
+  click(button_labelled("Back to the system Nemo"));
+  EXPECT_EQ(status_text(), "Nothing was enabled: the system Nemo is already the default.");
 }
 
 // "Restart Nemo" asks every Nemo to quit through the `nemo` on the search path and starts the
@@ -458,7 +467,8 @@ TEST_F(FontWindowTest, FontButtonsUseAndRestoreTheTerminalFont) {
   EXPECT_EQ(status_text(),
             "The default terminal profile now uses MesloLGS NF (open a new terminal). Undo: "
             "Restore.");
-  EXPECT_EQ(run_program({"gsettings", "get", profile, "font"}).out, "'MesloLGS NF 12'\n");
+  // The profile keeps its size.
+  EXPECT_EQ(run_program({"gsettings", "get", profile, "font"}).out, "'MesloLGS NF 13'\n");
   click(button_labelled("Restore terminal font"));
   EXPECT_EQ(status_text(), "Terminal font restored to what it was.");
   EXPECT_EQ(run_program({"gsettings", "get", profile, "font"}).out, "'Ubuntu Mono 13'\n");

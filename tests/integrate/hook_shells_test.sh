@@ -62,6 +62,9 @@ fresh_home() { # configuration folder
   "$FENNICK_BIN" set terminal.prompt_enabled true >/dev/null || fail "fennick set failed"
 }
 
+# What prompt-install adds while the prompt is on for Nemo's own terminal only.
+scope_hint="the prompt shows only in Nemo's own terminal; for every terminal: fennick set terminal.scope all"
+
 # Installs the hook, checks both shells, removes it and checks that everything is as before.
 # The rc files must exist and set FK_USER to "bash" and "zsh".
 install_and_remove() { # what
@@ -75,7 +78,8 @@ install_and_remove() { # what
 
   out=$("$FENNICK_BIN" prompt-install 2>&1)
   check_eq "$what: prompt-install output" "added block to $HOME/.bashrc
-added block to $HOME/.zshrc" "$out"
+added block to $HOME/.zshrc
+$scope_hint" "$out"
   check_eq "$what: bash has sourced the prompt script" "$(sourced_bash_state bash)" \
     "$(bash_state "$what: bash after install")"
   check_eq "$what: zsh has sourced the prompt script" "$(sourced_zsh_state zsh)" \
@@ -147,7 +151,8 @@ linked_private_rc_files() {
   # Installed again: the change goes into the link target, the link and the mode stay.
   out=$("$FENNICK_BIN" prompt-install 2>&1)
   check_eq "$what: prompt-install again" "added block to $HOME/.bashrc
-added block to $HOME/.zshrc" "$out"
+added block to $HOME/.zshrc
+$scope_hint" "$out"
   checks=$((checks + 1))
   [ -L "$HOME/.bashrc" ] || fail "$what: .bashrc is no longer a link"
   check_contains "$what: the target holds the block" '# >>> fennick >>>' \

@@ -55,28 +55,37 @@ class ShellHookTest : public TempHomeTest {
   std::string block() const { return block_for(script()); }
   // The block as it goes below a last line without a line end: its own last line has none.
   std::string open_block() const { return block().substr(0, block().size() - 1); }
+  // The report's line for an add on a home without ~/.zshrc.
+  std::string zshrc_skipped() const {
+    return "skipped: " + zshrc() + " (no such file; create it to get the prompt in zsh)\n";
+  }
 
-  // Runs update_shell_hooks and returns what it printed; an error fails the test.
+  // Runs update_shell_hooks and returns its report, a line per file as the command prints it;
+  // an error fails the test.
   static std::string hooks(bool remove) {
-    testing::internal::CaptureStdout();
+    std::string report;
     try {
-      update_shell_hooks(remove);
+      update_shell_hooks(remove, [&report](const HookUpdate& update) {
+        report += hook_update_line(update) + "\n";
+      });
     } catch (const std::runtime_error& error) {
       ADD_FAILURE() << "unexpected error: " << error.what();
     }
-    return testing::internal::GetCapturedStdout();
+    return report;
   }
 
-  // Runs update_shell_hooks expecting an error; returns its message, the output in printed.
+  // Runs update_shell_hooks expecting an error; returns its message, the report before it in
+  // printed.
   static std::string hooks_error(bool remove, std::string& printed) {
     std::string message;
-    testing::internal::CaptureStdout();
+    printed = "";
     try {
-      update_shell_hooks(remove);
+      update_shell_hooks(remove, [&printed](const HookUpdate& update) {
+        printed += hook_update_line(update) + "\n";
+      });
     } catch (const std::runtime_error& error) {
       message = error.what();
     }
-    printed = testing::internal::GetCapturedStdout();
     EXPECT_NE(message, "") << "no error raised";
     return message;
   }
@@ -248,9 +257,13 @@ TEST_F(ShellHookTest, AddPutsTheBlockAtTheEnd) {
   // Blank lines before the block stay.
   EXPECT_EQ(add_hook_block("a\n\n"), "a\n\n" + b);
   EXPECT_EQ(add_hook_block(add_hook_block("a\n\n")), "a\n\n" + b);
-  // A block in the middle moves to the end; an already final block stays as it is.
-  EXPECT_EQ(add_hook_block("a\n" + b + "b\n"), "a\nb\n" + b);
-  EXPECT_EQ(add_hook_block("a\n" + b + "b"), "a\nb\n" + open);
+  // The block as it would be written stays where it is, in the middle too; an outdated block in
+  // the middle is taken out and the new one goes at the end.
+  EXPECT_EQ(add_hook_block("a\n" + b + "b\n"), "a\n" + b + "b\n");
+  EXPECT_EQ(add_hook_block("a\n" + b + "b"), "a\n" + b + "b");
+  const std::string outdated = block_for("/old/prompt.sh");
+  EXPECT_EQ(add_hook_block("a\n" + outdated + "b\n"), "a\nb\n" + b);
+  EXPECT_EQ(add_hook_block("a\n" + outdated + "b"), "a\nb\n" + open);
   EXPECT_EQ(add_hook_block("a\n" + b), "a\n" + b);
   EXPECT_EQ(add_hook_block(b), b);
   // A block with another path is replaced.
@@ -265,10 +278,10 @@ TEST_F(ShellHookTest, AddPutsTheBlockAtTheEnd) {
 }
 
 TEST_F(ShellHookTest, AddOnAFreshHomeCreatesOnlyTheBashrc) {
-  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n");
+  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n" + zshrc_skipped());
   EXPECT_EQ(read_file(bashrc()), block());
   EXPECT_EQ(folder_entries(home()), std::set<std::string>{".bashrc"});
-  EXPECT_EQ(hooks(false), "unchanged: " + bashrc() + "\n");
+  EXPECT_EQ(hooks(false), "unchanged: " + bashrc() + "\n" + zshrc_skipped());
 
   // Remove visits both files, missing or not, and creates neither; the bashrc is kept as it was
   // before the change.
@@ -331,12 +344,12 @@ TEST_F(ShellHookTest, BothFilesAreUpdatedAndEveryStateIsBackedUpOnce) {
 TEST_F(ShellHookTest, AnExistingBackupIsNeverOverwritten) {
   write_file(bashrc(), "current\n");
   write_file(bashrc() + ".fennick-bak", "an older backup\n");
-  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n");
+  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n" + zshrc_skipped());
   EXPECT_EQ(read_file(bashrc() + ".fennick-bak"), "an older backup\n");
   EXPECT_EQ(read_file(bashrc() + ".fennick-bak.1"), "current\n");
   // A hand-made file written after the backups is kept too.
   write_file(bashrc(), "edited by hand\n");
-  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n");
+  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n" + zshrc_skipped());
   EXPECT_EQ(read_file(bashrc() + ".fennick-bak.2"), "edited by hand\n");
   EXPECT_EQ(hooks(true), "removed block from " + bashrc() + "\nunchanged: " + zshrc() + "\n");
   EXPECT_EQ(read_file(bashrc()), "edited by hand\n");
@@ -347,15 +360,19 @@ TEST_F(ShellHookTest, AnExistingBackupIsNeverOverwritten) {
 
 TEST_F(ShellHookTest, BlankLinesBeforeTheBlockStay) {
   write_file(bashrc(), "text\n\n");
-  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n");
+  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n" + zshrc_skipped());
   EXPECT_EQ(read_file(bashrc()), "text\n\n" + block());
-  EXPECT_EQ(hooks(false), "unchanged: " + bashrc() + "\n");
+  EXPECT_EQ(hooks(false), "unchanged: " + bashrc() + "\n" + zshrc_skipped());
   EXPECT_EQ(read_file(bashrc() + ".fennick-bak"), "text\n\n");
 }
 
-TEST_F(ShellHookTest, BlockInTheMiddleMovesToTheEnd) {
+// Lines that another program appended below the block do not make every run move it.
+TEST_F(ShellHookTest, CurrentBlockInTheMiddleStaysAndAnOutdatedOneMovesToTheEnd) {
   write_file(bashrc(), "top\n" + block() + "bottom\n");
-  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n");
+  EXPECT_EQ(hooks(false), "unchanged: " + bashrc() + "\n" + zshrc_skipped());
+  EXPECT_EQ(read_file(bashrc()), "top\n" + block() + "bottom\n");
+  write_file(bashrc(), "top\n" + block_for("/old/prompt.sh") + "bottom\n");
+  EXPECT_EQ(split_lines(hooks(false))[0], "added block to " + bashrc());
   EXPECT_EQ(read_file(bashrc()), "top\nbottom\n" + block());
 }
 
@@ -428,9 +445,9 @@ TEST_F(ShellHookTest, StrayMarkersDoNotMultiplyTheBlock) {
 TEST_F(ShellHookTest, OddConfigurationFolderGivesAStableBlock) {
   setenv("FENNICK_DIR", (home() + "/c \"$x\" `y` \\z").c_str(), 1);
   write_file(bashrc(), "user\n");
-  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n");
+  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n" + zshrc_skipped());
   EXPECT_EQ(read_file(bashrc()), "user\n" + hook_block());
-  EXPECT_EQ(hooks(false), "unchanged: " + bashrc() + "\n");
+  EXPECT_EQ(hooks(false), "unchanged: " + bashrc() + "\n" + zshrc_skipped());
   EXPECT_EQ(hooks(true), "removed block from " + bashrc() + "\nunchanged: " + zshrc() + "\n");
   EXPECT_EQ(read_file(bashrc()), "user\n");
 }
@@ -469,7 +486,7 @@ TEST_F(ShellHookTest, DanglingLinkedBashrcGetsItsTargetCreated) {
   make_dir(home() + "/dotfiles");
   std::filesystem::create_symlink("dotfiles/zshrc", zshrc());
   // The .zshrc link points at nothing: there is no .zshrc to add to.
-  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n");
+  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n" + zshrc_skipped());
   EXPECT_TRUE(is_symlink(bashrc()));
   EXPECT_EQ(read_file(home() + "/dotfiles/bashrc"), block());
   EXPECT_FALSE(file_exists(bashrc() + ".fennick-bak"));
@@ -547,7 +564,7 @@ TEST_F(ShellHookTest, ALinkAtTheBackupNameIsLeftAlone) {
   // A link at the first backup name, pointing through a regular file: neither followed nor
   // replaced; the backup takes the next name.
   std::filesystem::create_symlink("plain/backup", bashrc() + ".fennick-bak");
-  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n");
+  EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n" + zshrc_skipped());
   EXPECT_EQ(std::filesystem::read_symlink(bashrc() + ".fennick-bak"), "plain/backup");
   EXPECT_EQ(read_file(bashrc() + ".fennick-bak.1"), "bash\n");
   EXPECT_EQ(read_file(home() + "/plain"), "a file\n");
@@ -665,10 +682,11 @@ class RcTextGenerator {
 //   add(t) is t itself followed by the block on lines of its own (after a line feed of its own
 //   when t's last byte is none), and strip(add(t)) == t: add then remove gives t back;
 //   add(add(t)) == add(t);
-//   a block between t (ended by a line feed) and u is taken out leaving exactly t followed by u,
-//   and add moves it below them.
+//   a block between t (ended by a line feed) and u is taken out leaving exactly t followed by u;
+//   add leaves it where it is, and moves an outdated block below them.
 TEST_F(ShellHookTest, PropertiesOfAddAndStripOnRandomTexts) {
   const std::string b = block();
+  const std::string outdated = block_for("/old/prompt.sh");
   RcTextGenerator generator(20240611);
   int files_checked = 0;
   for (int i = 0; i < 3000; ++i) {
@@ -690,7 +708,8 @@ TEST_F(ShellHookTest, PropertiesOfAddAndStripOnRandomTexts) {
       const std::string before = t.empty() || t.back() == '\n' ? t : t + "\n";
       SCOPED_TRACE(testing::PrintToString(after));
       ASSERT_EQ(strip_hook_block(before + b + after), before + after);
-      ASSERT_EQ(add_hook_block(before + b + after), appended(before + after));
+      ASSERT_EQ(add_hook_block(before + b + after), before + b + after);
+      ASSERT_EQ(add_hook_block(before + outdated + after), appended(before + after));
     }
     // The files are read as the re-joined lines of the model.
     // (A new file each time: rewriting one file in place can make the file system flush it.)
@@ -706,7 +725,7 @@ TEST_F(ShellHookTest, PropertiesOfAddAndStripOnRandomTexts) {
       for (const std::string& name : folder_entries(home()))
         std::filesystem::remove(home() + "/" + name);
       write_file(bashrc(), raw);
-      ASSERT_EQ(hooks(false), "added block to " + bashrc() + "\n");
+      ASSERT_EQ(hooks(false), "added block to " + bashrc() + "\n" + zshrc_skipped());
       ASSERT_EQ(read_file(bashrc()), add_hook_block(raw));
       ASSERT_EQ(read_file(bashrc() + ".fennick-bak"), raw);
       ASSERT_EQ(hooks(true), "removed block from " + bashrc() + "\nunchanged: " + zshrc() + "\n");

@@ -163,9 +163,11 @@ TEST_F(PalettesTest, CommandTakesTheNameInAnyLetterCase) {
 }
 
 TEST_F(PalettesTest, CommandWithoutOrWithAnUnknownNameListsThePalettes) {
-  const std::vector<std::vector<std::string>> calls{{"palette"},           {"palette", ""},
-                                                    {"palette", "nosuch"}, {"palette", "okabe "},
-                                                    {"palette", "usage"},  {"palette", "--help"}};
+  const std::vector<std::vector<std::string>> calls{{"palette"},
+                                                    {"palette", ""},
+                                                    {"palette", "nosuch"},
+                                                    {"palette", "okabe "},
+                                                    {"palette", "usage"}};
   // Without a settings file nothing is created.
   for (const auto& args : calls) {
     const RunResult run = run_fennick(args);

@@ -103,7 +103,7 @@ TEST_F(ValueAccessTest, ReadersNeverFail) {
 TEST_F(ValueAccessTest, SetReportsEachProblemOnce) {
   bool stored;
   EXPECT_EQ(set_and_capture("enabled", "true", stored),
-            "fennick: \"enabled\" is ambiguous; write section.key\n");
+            "fennick: \"enabled\" is ambiguous; write one of: pathbar.enabled, panes.enabled\n");
   EXPECT_FALSE(stored);
   EXPECT_EQ(set_and_capture("nosuch", "1", stored),
             "fennick: unknown setting \"nosuch\"  (try: fennick list)\n");
