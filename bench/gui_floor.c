@@ -132,6 +132,12 @@ static GtkWidget* control(const struct row* row) {
   return widget;
 }
 
+static GtkWidget* heading(const char* text, int top) {
+  GtkWidget* widget = label(text, 1);
+  gtk_widget_set_margin_top(widget, top);
+  return widget;
+}
+
 static GtkWidget* settings_page(const struct page* page) {
   GtkWidget* grid = gtk_grid_new();
   gtk_grid_set_row_spacing(GTK_GRID(grid), 8);
