@@ -9,18 +9,17 @@ namespace {
 
 struct PlainToken {
   const char* name;
-  const char* colour_key;
   const char* bash_piece;
   const char* zsh_piece;
 };
 
 // {cwd}, {sym} and {nl} depend on other settings and are handled apart.
 const PlainToken kPlainTokens[] = {
-    {"user", "color_user", "\\u", "%n"},
-    {"host", "color_host", "\\h", "%m"},
-    {"time", "color_time", "\\t", "%*"},
-    {"git", "color_git", "\\$(__fk_git)", "\\$(__fk_git)"},
-    {"exit", "color_exit", "\\$(__fk_exit)", "\\$(__fk_exit)"},
+    {"user", "\\u", "%n"},
+    {"host", "\\h", "%m"},
+    {"time", "\\t", "%*"},
+    {"git", "\\$(__fk_git)", "\\$(__fk_git)"},
+    {"exit", "\\$(__fk_exit)", "\\$(__fk_exit)"},
 };
 
 std::string cwd_piece(ShellDialect dialect) {
@@ -123,16 +122,16 @@ void append_token(PromptText& text, const std::string& name, const std::string& 
   if (name == "nl") {
     text.line_break(new_line);
   } else if (name == "cwd") {
-    text.piece(colour_wrap(dialect, "color_cwd", cwd_piece(dialect)));
+    text.piece(colour_wrap(dialect, token_colour_key("cwd"), cwd_piece(dialect)));
   } else if (name == "sym") {
-    const ColourSequences sequences = colour_sequences(dialect, "color_sym");
+    const ColourSequences sequences = colour_sequences(dialect, token_colour_key("sym"));
     text.piece(sequences.opening);
     text.literal(get_value("terminal", "symbol"));
     text.piece(sequences.closing);
   } else {
     for (const PlainToken& token : kPlainTokens) {
       if (name == token.name) {
-        text.piece(colour_wrap(dialect, token.colour_key,
+        text.piece(colour_wrap(dialect, token_colour_key(token.name),
                                dialect == ShellDialect::Bash ? token.bash_piece : token.zsh_piece));
       }
     }

@@ -29,7 +29,7 @@ std::string block_channels(const char* key) {
 
 std::string colours_of(const char* block) {
   const std::string name = block;
-  return "fg='" + text_channels(("color_" + name).c_str()) + "'; bg='" +
+  return "fg='" + text_channels(token_colour_key(name).c_str()) + "'; bg='" +
          block_channels(("bg_" + name).c_str()) + "'";
 }
 
@@ -147,7 +147,7 @@ std::string powerline_functions() {
   s += "  local before=${lit%%@@SYM@@*} after=${lit#*@@SYM@@}\n";
   s += "  if [ \"$before\" = \"$lit\" ]; then out=$(__fk_pct \"$lit\"); else\n";
   s += "    out=\"$(__fk_pct \"$before\")$(__fk_esc \"" + bold + "38;2;" +
-       text_channels("color_sym") +
+       text_channels(token_colour_key("sym").c_str()) +
        "\")$(__fk_pct \"$sym\")$(__fk_esc 0)$(__fk_pct \"$after\")\"\n";
   s += "  fi\n";
   s += "  printf '%s' \"$out\"\n";

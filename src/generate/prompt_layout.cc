@@ -112,3 +112,7 @@ PowerlineTail split_tail(std::string_view tail) {
   if (marker == std::string_view::npos) return {tail, false, {}};
   return {tail.substr(0, marker), true, tail.substr(marker + sizeof kSymbolMarker - 1)};
 }
+
+std::string token_colour_key(std::string_view token) {
+  return "color_" + std::string(token);
+}

@@ -18,6 +18,10 @@ struct LayoutPart {
 // "{" inside it may still start a later token.
 std::vector<LayoutPart> plain_layout_parts(const std::string& layout);
 
+// The terminal setting that colours a token (user, host, time, cwd, git, exit, sym): "color_" +
+// its name, in the prompts and the preview alike.
+std::string token_colour_key(std::string_view token);
+
 // True for the six tokens that become powerline blocks.
 bool is_block_token(std::string_view name);
 

@@ -8,15 +8,13 @@ namespace {
 
 struct Sample {
   const char* token;
-  const char* colour_key;
   const char* plain;
   const char* powerline;
 };
 
 const Sample kSamples[] = {
-    {"user", "color_user", "quill", "quill"},    {"host", "color_host", "rig", "rig"},
-    {"time", "color_time", "14:05:09", "14:05"}, {"git", "color_git", " (main)", "main"},
-    {"exit", "color_exit", " [1]", "1"},
+    {"user", "quill", "quill"}, {"host", "rig", "rig"}, {"time", "14:05:09", "14:05"},
+    {"git", " (main)", "main"}, {"exit", " [1]", "1"},
 };
 
 std::string folder_sample() {
@@ -73,11 +71,11 @@ std::string plain_preview_markup() {
     } else if (part.text == "nl") {
       out += '\n';
     } else if (part.text == "cwd") {
-      out += colour_span("color_cwd", folder_sample());
+      out += colour_span(token_colour_key("cwd"), folder_sample());
     } else if (part.text == "sym") {
-      out += colour_span("color_sym", get_value("terminal", "symbol"));
+      out += colour_span(token_colour_key("sym"), get_value("terminal", "symbol"));
     } else if (const Sample* sample = sample_of(part.text)) {
-      out += colour_span(sample->colour_key, sample->plain);
+      out += colour_span(token_colour_key(sample->token), sample->plain);
     }
   }
   return out;
@@ -93,7 +91,7 @@ std::string powerline_preview_markup(const std::string& detected_font) {
     // An empty colour gets what the real prompt uses then: white text on a dark grey block.
     std::string background = get_value("terminal", "bg_" + name);
     if (background.empty()) background = "#282828";
-    std::string foreground = get_value("terminal", "color_" + name);
+    std::string foreground = get_value("terminal", token_colour_key(name));
     if (foreground.empty()) foreground = "#FFFFFF";
     if (!previous.empty()) {
       out += "<span foreground=\"" + previous + "\" background=\"" + background + "\">" +
@@ -110,7 +108,7 @@ std::string powerline_preview_markup(const std::string& detected_font) {
   const PowerlineTail tail = split_tail(layout.tail);
   out += escape_markup(std::string(tail.before));
   if (tail.has_symbol) {
-    const std::string colour = get_value("terminal", "color_sym");
+    const std::string colour = get_value("terminal", token_colour_key("sym"));
     out += "<span" + (colour.empty() ? "" : " foreground=\"" + colour + "\"") + ">" +
            escape_markup(get_value("terminal", "symbol")) + "</span>";
     out += escape_markup(std::string(tail.after));
