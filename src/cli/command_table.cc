@@ -76,6 +76,15 @@ const CommandInfo kCommands[] = {
      cmd_prompt_install,
      true},
     {{"prompt-remove"}, "", "remove the hook from ~/.bashrc and ~/.zshrc", cmd_prompt_remove},
+    {{"pathbar-install"},
+     "",
+     "style the stock Nemo's path bar: import fennick-nemo.css in GTK's gtk.css",
+     cmd_pathbar_install,
+     true},
+    {{"pathbar-remove"},
+     "",
+     "take the import of fennick-nemo.css out of gtk.css",
+     cmd_pathbar_remove},
 };
 
 // In the order of the usage text; help and version, the words about the program itself, last.
@@ -98,6 +107,8 @@ const UsageLine kUsageLines[] = {
     {{"action-install", "action-remove"},
      "the \"Fennick\xE2\x80\xA6\" right-click entry (also added by enable)"},
     {{"prompt-install", "prompt-remove"}, "add/remove the 3-line hook in ~/.bashrc and ~/.zshrc"},
+    {{"pathbar-install", "pathbar-remove"},
+     "the path bar in the stock Nemo (through GTK's gtk.css)"},
     {{"version", "help"}, ""},
 };
 

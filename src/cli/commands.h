@@ -43,3 +43,5 @@ int cmd_action_install(const CommandLine& line);
 int cmd_action_remove(const CommandLine& line);
 int cmd_prompt_install(const CommandLine& line);
 int cmd_prompt_remove(const CommandLine& line);
+int cmd_pathbar_install(const CommandLine& line);
+int cmd_pathbar_remove(const CommandLine& line);

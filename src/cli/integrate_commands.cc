@@ -3,6 +3,7 @@
 #include "generate/apply.h"
 #include "integrate/context_action.h"
 #include "integrate/desktop_switch.h"
+#include "integrate/pathbar_import.h"
 #include "integrate/running_nemo.h"
 #include "integrate/shell_hook.h"
 #include "integrate/status.h"
@@ -42,8 +43,10 @@ int cmd_action_remove(const CommandLine&) {
 
 namespace {
 
-void print_hook_update(const HookUpdate& update) {
-  print_out(hook_update_line(update) + "\n");
+const char kRestartToSee[] = "a running Nemo shows the change when restarted: fennick restart\n";
+
+void print_block_update(const BlockUpdate& update) {
+  print_out(block_update_line(update) + "\n");
 }
 
 // What else the hook needs before a prompt shows, on one line; empty when nothing.
@@ -66,13 +69,28 @@ std::string prompt_needs() {
 
 int cmd_prompt_install(const CommandLine&) {
   save_and_apply();
-  update_shell_hooks(false, print_hook_update);
+  update_shell_hooks(false, print_block_update);
   const std::string needs = prompt_needs();
   if (!needs.empty()) print_out(needs + "\n");
   return 0;
 }
 
 int cmd_prompt_remove(const CommandLine&) {
-  update_shell_hooks(true, print_hook_update);
+  update_shell_hooks(true, print_block_update);
+  return 0;
+}
+
+int cmd_pathbar_install(const CommandLine&) {
+  save_and_apply();
+  print_block_update(update_pathbar_block(false));
+  if (!get_bool("pathbar", "enabled"))
+    print_out("the path bar is not customised yet: fennick set pathbar.enabled true\n");
+  print_out(kRestartToSee);
+  return 0;
+}
+
+int cmd_pathbar_remove(const CommandLine&) {
+  print_block_update(update_pathbar_block(true));
+  print_out(kRestartToSee);
   return 0;
 }

@@ -15,6 +15,7 @@ ApplyOutcome apply_settings() {
   write_file_atomic(settings_path(), settings_text());
   forget_dropped_lines();
   write_file_atomic(stylesheet_path(), generate_stylesheet());
+  write_file_atomic(nemo_stylesheet_path(), generate_nemo_stylesheet());
   write_file_atomic(prompt_script_path(), prompt_script());
   return outcome;
 }

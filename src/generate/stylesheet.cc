@@ -195,3 +195,32 @@ std::string generate_stylesheet() {
       get_value("pathbar", "selected_bg"), get_int("pathbar", "selected_height"), true);
   return css;
 }
+
+std::string scoped_rules(const std::string& css, const std::string& scope) {
+  std::string out;
+  size_t start = 0;
+  while (start < css.size()) {
+    size_t end = css.find('\n', start);
+    end = end == std::string::npos ? css.size() : end + 1;
+    const std::string line = css.substr(start, end - start);
+    start = end;
+    const size_t brace = line.find(" {");
+    if (line.rfind("/*", 0) == 0 || brace == std::string::npos) {
+      out += line;
+      continue;
+    }
+    const std::string selectors = line.substr(0, brace);
+    for (size_t from = 0; from <= selectors.size();) {
+      size_t comma = selectors.find(", ", from);
+      if (comma == std::string::npos) comma = selectors.size();
+      out += (from ? ", " : "") + scope + " " + selectors.substr(from, comma - from);
+      from = comma + 2;
+    }
+    out += line.substr(brace);
+  }
+  return out;
+}
+
+std::string generate_nemo_stylesheet() {
+  return scoped_rules(generate_stylesheet(), ".nemo-window");
+}

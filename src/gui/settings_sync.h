@@ -10,7 +10,7 @@
 
 // Remembers the store as the file now holds it: called after loading, importing and saving.
 void note_settings_synced();
-// Merges with the file on disk and writes the three files, all under the settings lock.
+// Merges with the file on disk and writes the generated files, all under the settings lock.
 ApplyOutcome save_window_settings();
 // Starts following the file on disk (a check every second) for the window just built.
 void follow_settings_file();

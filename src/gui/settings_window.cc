@@ -69,7 +69,19 @@ int add_page_extras(GtkWidget* grid, PageExtras extras, int row) {
     case PageExtras::PathBarPreview:
       attach(grid, heading("Preview (this is the real path-bar style)", 14), 0, row, 2);
       attach(grid, create_path_bar_preview(), 0, row + 1, 2);
-      return row + 2;
+      attach(grid, heading("The stock Nemo", 14), 0, row + 2, 2);
+      attach(grid,
+             wrapped_label("Without the tuned Nemo, these rules reach the stock Nemo through "
+                           "GTK's own user stylesheet (~/.config/gtk-3.0/gtk.css), scoped to "
+                           "Nemo's windows.",
+                           70),
+             0, row + 3, 2);
+      attach(grid,
+             button_row(
+                 {action_button("Use in the stock Nemo", G_CALLBACK(on_pathbar_clicked), 1),
+                  action_button("Remove from the stock Nemo", G_CALLBACK(on_pathbar_clicked), 2)}),
+             0, row + 4, 2);
+      return row + 5;
     case PageExtras::PromptPreviewAndFont: {
       attach(grid, heading("Preview", 14), 0, row, 2);
       window.prompt_preview = gtk.gtk_label_new("");

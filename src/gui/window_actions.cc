@@ -14,6 +14,7 @@
 #include "integrate/context_action.h"
 #include "integrate/desktop_switch.h"
 #include "integrate/outside_programs.h"
+#include "integrate/pathbar_import.h"
 #include "integrate/running_nemo.h"
 #include "integrate/shell_hook.h"
 #include "integrate/text_file.h"
@@ -52,24 +53,24 @@ std::string home_relative(const std::string& path) {
 }
 
 // What the hook buttons did, file by file, and nothing that did not happen.
-std::string hook_status(const std::vector<HookUpdate>& updates) {
+std::string hook_status(const std::vector<BlockUpdate>& updates) {
   std::string text;
   bool added = false;
-  for (const HookUpdate& update : updates) {
+  for (const BlockUpdate& update : updates) {
     std::string part;
     const std::string path = home_relative(update.path);
     switch (update.change) {
-      case HookChange::Added:
+      case BlockChange::Added:
         part = "hook added to " + path;
         added = true;
         break;
-      case HookChange::Removed:
+      case BlockChange::Removed:
         part = "hook removed from " + path;
         break;
-      case HookChange::Unchanged:
+      case BlockChange::Unchanged:
         part = path + " unchanged";
         break;
-      case HookChange::Skipped:
+      case BlockChange::Skipped:
         part = path + " skipped (no such file)";
         break;
     }
@@ -175,13 +176,31 @@ void on_reset_everything_clicked(GtkWidget*, gpointer) {
 void on_hook_clicked(GtkWidget*, gpointer value) {
   const bool remove = value_of(value) == 2;
   // A file that failed is reported after those that were done before it.
-  std::vector<HookUpdate> done;
+  std::vector<BlockUpdate> done;
   try {
-    update_shell_hooks(remove, [&done](const HookUpdate& update) { done.push_back(update); });
+    update_shell_hooks(remove, [&done](const BlockUpdate& update) { done.push_back(update); });
     show_status(hook_status(done));
   } catch (const std::runtime_error& error) {
     show_status((done.empty() ? "" : hook_status(done) + " ") + error.what());
   }
+}
+
+void on_pathbar_clicked(GtkWidget*, gpointer value) {
+  const bool remove = value_of(value) == 2;
+  guarded([remove] {
+    // The import must find the scoped rules of the current settings.
+    if (!remove) save_window_settings();
+    const BlockUpdate update = update_pathbar_block(remove);
+    std::string text =
+        update.change == BlockChange::Unchanged
+            ? home_relative(update.path) + " unchanged."
+            : std::string(remove ? "Path-bar import removed from " : "Path-bar import added to ") +
+                  home_relative(update.path) +
+                  (update.backup.empty() ? std::string()
+                                         : " (backup: " + home_relative(update.backup) + ")") +
+                  ".";
+    show_status(text + " A running Nemo shows it when restarted (\"Restart Nemo\").");
+  });
 }
 
 void on_install_font_clicked(GtkWidget*, gpointer) {

@@ -16,6 +16,7 @@ void on_export_clicked(GtkWidget* button, gpointer unused);
 void on_import_clicked(GtkWidget* button, gpointer unused);
 void on_reset_everything_clicked(GtkWidget* button, gpointer unused);
 void on_hook_clicked(GtkWidget* button, gpointer value);
+void on_pathbar_clicked(GtkWidget* button, gpointer value);
 void on_install_font_clicked(GtkWidget* button, gpointer unused);
 gboolean on_font_timer(gpointer unused);
 void on_terminal_font_clicked(GtkWidget* button, gpointer value);

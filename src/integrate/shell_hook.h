@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "integrate/marked_block.h"
+
 extern const char kHookStartMarker[];
 extern const char kHookEndMarker[];
 
@@ -17,20 +19,8 @@ std::string strip_hook_block(const std::string& text);
 // byte as it was: strip_hook_block gives them back. Below a last line without a line end, the
 // block starts with a line feed and its last line gets none.
 std::string add_hook_block(const std::string& text);
-enum class HookChange { Added, Removed, Unchanged, Skipped };
-
-// What happened to one rc file.
-struct HookUpdate {
-  std::string path;
-  HookChange change;
-  std::string backup;  // where its old bytes were kept; empty when it did not change
-};
-
 // Adds the block to both rc files (remove = false) or removes it, and tells on_update about each
 // file as soon as it is done, so that a failure on the second leaves the first one reported. A
 // missing ~/.zshrc is skipped when adding; a file that already holds the block as it would be
 // written is left unchanged. A file about to change is first kept as a backup beside it.
-void update_shell_hooks(bool remove, const std::function<void(const HookUpdate&)>& on_update);
-// One line for the user: "added block to PATH", "removed block from PATH", "unchanged: PATH",
-// "skipped: PATH (...)".
-std::string hook_update_line(const HookUpdate& update);
+void update_shell_hooks(bool remove, const std::function<void(const BlockUpdate&)>& on_update);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "integrate/desktop_switch.h"
+#include "integrate/pathbar_import.h"
 #include "integrate/running_nemo.h"
 #include "integrate/shell_hook.h"
 #include "integrate/text_file.h"
@@ -40,5 +41,10 @@ void print_status() {
   }
   out += std::string("prompt hook   : bashrc ") + has_hook(home_dir() + "/.bashrc") + ", zshrc " +
          has_hook(home_dir() + "/.zshrc") + "\n";
+  out +=
+      "stock Nemo    : " +
+      std::string(pathbar_block_installed() ? "path bar imported in " + gtk_css_path()
+                                            : "path bar not imported (fennick pathbar-install)") +
+      "\n";
   print_out(out);
 }

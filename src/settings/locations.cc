@@ -41,6 +41,10 @@ std::string config_dir() {
   return xdg_dir("XDG_CONFIG_HOME", "/.config") + "/fennick";
 }
 
+std::string gtk_css_path() {
+  return xdg_dir("XDG_CONFIG_HOME", "/.config") + "/gtk-3.0/gtk.css";
+}
+
 std::string data_dir() {
   return xdg_dir("XDG_DATA_HOME", "/.local/share");
 }
@@ -83,6 +87,9 @@ std::string settings_path() {
 }
 std::string stylesheet_path() {
   return config_dir() + "/fennick.css";
+}
+std::string nemo_stylesheet_path() {
+  return config_dir() + "/fennick-nemo.css";
 }
 std::string prompt_script_path() {
   return config_dir() + "/prompt.sh";

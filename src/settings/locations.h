@@ -7,6 +7,10 @@
 std::string config_dir();
 std::string settings_path();
 std::string stylesheet_path();
+// The path-bar rules scoped to the Nemo window, for GTK's own user stylesheet to import.
+std::string nemo_stylesheet_path();
+// GTK 3's user stylesheet, which every GTK 3 program loads: $XDG_CONFIG_HOME/gtk-3.0/gtk.css.
+std::string gtk_css_path();
 std::string prompt_script_path();
 // The record of the terminal profile's font from before `fennick font use`.
 std::string font_backup_path();

@@ -43,6 +43,8 @@ inline std::string expected_usage(const std::string& settings_path) {
       "(also added by enable)",
       "  fennick prompt-install | prompt-remove   add/remove the 3-line hook in ~/.bashrc and "
       "~/.zshrc",
+      "  fennick pathbar-install | pathbar-remove   the path bar in the stock Nemo (through GTK's "
+      "gtk.css)",
       "  fennick version | help",
       "",
   };
@@ -68,6 +70,7 @@ inline std::string settings_text_with(
 }
 
 inline const std::set<std::string>& generated_files() {
-  static const std::set<std::string> names{"fennick.ini", "fennick.css", "prompt.sh"};
+  static const std::set<std::string> names{"fennick.ini", "fennick.css", "fennick-nemo.css",
+                                           "prompt.sh"};
   return names;
 }

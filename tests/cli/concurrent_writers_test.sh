@@ -41,6 +41,6 @@ done
 check_eq "changes lost in $rounds rounds of concurrent commands" 0 "$lost"
 check_eq "rounds where fennick.css or prompt.sh disagreed with fennick.ini" 0 "$inconsistent"
 # Nothing but the three files, the import's backup and no temporary or lock file is left.
-check_eq 'files in the settings folder' 'fennick.css fennick.ini fennick.ini.bak prompt.sh' \
+check_eq 'files in the settings folder' 'fennick-nemo.css fennick.css fennick.ini fennick.ini.bak prompt.sh' \
   "$(cd "$FENNICK_DIR" && echo *)"
 finish

@@ -194,7 +194,8 @@ TEST_F(CrashSafetyTest, KilledSetLeavesTheWholeOldOrTheWholeNewFile) {
   EXPECT_GT(got_new, 0);
 
   // Left-over temporary files are allowed, under their own names only.
-  const std::regex allowed(R"((fennick\.ini|fennick\.css|prompt\.sh)(\.tmp[0-9]+)?)");
+  const std::regex allowed(
+      R"((fennick\.ini|fennick\.css|fennick-nemo\.css|prompt\.sh)(\.tmp[0-9]+)?)");
   for (const std::string& name : folder_entries(config()))
     EXPECT_TRUE(std::regex_match(name, allowed)) << name;
   EXPECT_TRUE(file_exists(ini_path));

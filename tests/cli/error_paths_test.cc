@@ -104,6 +104,7 @@ TEST_F(ErrorPathsTest, UnreadableSettingsFileStopsEveryCommand) {
 TEST_F(ErrorPathsTest, FailedStylesheetWriteStopsBeforeThePromptScript) {
   ASSERT_EQ(run_fennick({"set", "symbol", "%"}).status, 0);
   std::filesystem::remove(config() + "/prompt.sh");
+  std::filesystem::remove(config() + "/fennick-nemo.css");
   std::filesystem::remove(config() + "/fennick.css");
   std::filesystem::create_directories(config() + "/fennick.css");
 
@@ -111,7 +112,7 @@ TEST_F(ErrorPathsTest, FailedStylesheetWriteStopsBeforeThePromptScript) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(one_error_line(run),
             "fennick: cannot write " + config() + "/fennick.css: Is a directory");
-  // The settings file came first and was written; the prompt script after the failure was not.
+  // The settings file came first and was written; the files after the failure were not.
   EXPECT_EQ(get("symbol"), "#");
   EXPECT_EQ(folder_entries(config()), (std::set<std::string>{"fennick.ini", "fennick.css"}));
 

@@ -81,8 +81,8 @@ class IntegrateCommandsTest : public TempHomeTest {
     const bool running_before = nemo_running();
     std::vector<std::string> lines = split_lines(ok("status"));
     const bool running = running_before || nemo_running();
-    EXPECT_EQ(lines.size(), 7u);
-    if (lines.size() == 7) {
+    EXPECT_EQ(lines.size(), 8u);
+    if (lines.size() == 8) {
       if (running) {
         EXPECT_EQ(lines[5].rfind("running Nemo  : ", 0), 0u) << lines[5];
       } else {
@@ -295,6 +295,7 @@ TEST_F(IntegrateCommandsTest, StatusOfAFreshAccount) {
                 "made default  : no",
                 "(checked)",
                 "prompt hook   : bashrc no, zshrc no",
+                "stock Nemo    : path bar not imported (fennick pathbar-install)",
             }));
   // status only reads.
   EXPECT_TRUE(folder_entries(home()).empty());
@@ -313,13 +314,17 @@ TEST_F(IntegrateCommandsTest, StatusAfterPromptInstallAndEnable) {
                                 "made default  : yes (user override present)",
                                 "(checked)",
                                 "prompt hook   : bashrc yes, zshrc yes",
+                                "stock Nemo    : path bar not imported (fennick pathbar-install)",
                             }));
   ok("disable");
   ok("prompt-remove");
   const std::vector<std::string> lines = status_lines();
-  ASSERT_EQ(lines.size(), 7u);
+  ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[4], "made default  : no");
   EXPECT_EQ(lines[6], "prompt hook   : bashrc no, zshrc no");
+  ok("pathbar-install");
+  EXPECT_EQ(status_lines().back(),
+            "stock Nemo    : path bar imported in " + home() + "/.config/gtk-3.0/gtk.css");
 }
 
 TEST_F(IntegrateCommandsTest, StatusLooksOnlyForTheFilesAndTheStartMarker) {
@@ -335,7 +340,7 @@ TEST_F(IntegrateCommandsTest, StatusLooksOnlyForTheFilesAndTheStartMarker) {
   make_dir(prefix() + "/bin");
   std::filesystem::create_symlink(kNemoStandIn, tuned());
   std::vector<std::string> lines = status_lines();
-  ASSERT_EQ(lines.size(), 7u);
+  ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[3], "tuned Nemo    : " + tuned());
   EXPECT_EQ(lines[4], "made default  : yes (user override present)");
   EXPECT_EQ(lines[6], "prompt hook   : bashrc yes, zshrc yes");
@@ -347,7 +352,7 @@ TEST_F(IntegrateCommandsTest, StatusLooksOnlyForTheFilesAndTheStartMarker) {
   std::filesystem::remove(tuned());
   std::filesystem::create_symlink(home() + "/gone", tuned());
   lines = status_lines();
-  ASSERT_EQ(lines.size(), 7u);
+  ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[3], "tuned Nemo    : " + tuned() + "   (not installed)");
   EXPECT_EQ(lines[4], "made default  : no");
   EXPECT_EQ(lines[6], "prompt hook   : bashrc no, zshrc no");

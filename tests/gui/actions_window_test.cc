@@ -17,6 +17,7 @@
 #include "gui/window_actions.h"
 #include "gui/window_test_support.h"
 #include "integrate/desktop_switch.h"
+#include "integrate/pathbar_import.h"
 #include "integrate/shell_hook.h"
 #include "settings/catalogue.h"
 #include "settings/locations.h"
@@ -115,6 +116,26 @@ TEST_F(WindowTest, HookButtonsAddAndRemoveTheBlock) {
   EXPECT_EQ(read_file(home() + "/.bashrc"), "alias ll='ls -l'\n");
   click(button_labelled("Remove the hook"));
   EXPECT_EQ(status_text(), "~/.bashrc unchanged; ~/.zshrc unchanged.");
+}
+
+// The stock Nemo buttons of the Path bar page: the import goes into GTK's user stylesheet, which
+// keeps the user's own rules, and finds the scoped rules already written.
+TEST_F(WindowTest, StockNemoButtonsImportAndRemoveThePathBarRules) {
+  const std::string gtk_css = home() + "/.config/gtk-3.0/gtk.css";
+  write_file(gtk_css, ".mine { color: red; }\n");
+  click(button_labelled("Use in the stock Nemo"));
+  EXPECT_EQ(status_text(),
+            "Path-bar import added to ~/.config/gtk-3.0/gtk.css (backup: "
+            "~/.config/gtk-3.0/gtk.css.fennick-bak). A running Nemo shows it when restarted "
+            "(\"Restart Nemo\").");
+  EXPECT_EQ(read_file(gtk_css), pathbar_block() + ".mine { color: red; }\n");
+  EXPECT_TRUE(file_exists(config() + "/fennick-nemo.css"));
+  click(button_labelled("Use in the stock Nemo"));
+  EXPECT_EQ(status_text(),
+            "~/.config/gtk-3.0/gtk.css unchanged. A running Nemo shows it when "
+            "restarted (\"Restart Nemo\").");
+  click(button_labelled("Remove from the stock Nemo"));
+  EXPECT_EQ(read_file(gtk_css), ".mine { color: red; }\n");
 }
 
 TEST_F(WindowTest, AHookErrorShowsInTheStatusLineAndTheWindowGoesOn) {

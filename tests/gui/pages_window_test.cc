@@ -312,7 +312,7 @@ TEST_F(WindowTest, EverySettingHasCaptionControlAndHintOnItsPage) {
       if (cell.row >= end) ++extras;
     }
     EXPECT_EQ(used + extras, cells.size());
-    const size_t expected_extras[] = {2, 6, 0, 3};
+    const size_t expected_extras[] = {5, 6, 0, 3};
     EXPECT_EQ(extras, expected_extras[page_number]);
     for (int i = 0; i < setting_count(); ++i)
       settings_seen += setting_at(i).page == titles[page_number];

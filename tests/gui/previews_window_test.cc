@@ -4,6 +4,8 @@
 #include "generate/stylesheet.h"
 #include "gui/previews.h"
 #include "gui/window_test_support.h"
+#include "integrate/pathbar_import.h"
+#include "settings/atomic_file.h"
 #include "settings/locations.h"
 #include "settings/settings_file.h"
 #include "settings/value_access.h"
@@ -33,6 +35,14 @@ std::vector<std::string> parsing_errors_of(const std::string& css) {
 void expect_stylesheet_parses(const std::string& what) {
   const std::string css = generate_stylesheet();
   EXPECT_EQ(parsing_errors_of(css), std::vector<std::string>()) << what << "\n" << css;
+  // The rules scoped to the Nemo window, and GTK's user stylesheet importing them, as well.
+  const std::string scoped = generate_nemo_stylesheet();
+  EXPECT_EQ(parsing_errors_of(scoped), std::vector<std::string>()) << what << "\n" << scoped;
+  make_directories(config_dir());
+  write_file_atomic(nemo_stylesheet_path(), scoped);
+  EXPECT_EQ(parsing_errors_of(add_pathbar_block(".mine { color: red; }\n")),
+            std::vector<std::string>())
+      << what;
   refresh_previews();
   EXPECT_EQ(stylesheet_errors(), 0) << what;
 }

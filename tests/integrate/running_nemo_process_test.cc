@@ -201,7 +201,7 @@ class RunningNemoTest : public TempHomeTest {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     const std::vector<std::string> lines = split_lines(run.out);
-    EXPECT_EQ(lines.size(), 7u) << run.out;
+    EXPECT_EQ(lines.size(), 8u) << run.out;
     return lines.size() > 5 ? lines[5] : "";
   }
 
@@ -298,7 +298,7 @@ TEST_F(RunningNemoTest, ANemoWhoseExecutableCannotBeReadIsNone) {
       {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", program, "status"});
   ASSERT_EQ(run.status, 0) << run.err;
   const std::vector<std::string> lines = split_lines(run.out);
-  ASSERT_EQ(lines.size(), 7u) << run.out;
+  ASSERT_EQ(lines.size(), 8u) << run.out;
   EXPECT_EQ(lines[5], "running Nemo  : none");
 }
 

@@ -65,8 +65,8 @@ class ShellHookTest : public TempHomeTest {
   static std::string hooks(bool remove) {
     std::string report;
     try {
-      update_shell_hooks(remove, [&report](const HookUpdate& update) {
-        report += hook_update_line(update) + "\n";
+      update_shell_hooks(remove, [&report](const BlockUpdate& update) {
+        report += block_update_line(update) + "\n";
       });
     } catch (const std::runtime_error& error) {
       ADD_FAILURE() << "unexpected error: " << error.what();
@@ -80,8 +80,8 @@ class ShellHookTest : public TempHomeTest {
     std::string message;
     printed = "";
     try {
-      update_shell_hooks(remove, [&printed](const HookUpdate& update) {
-        printed += hook_update_line(update) + "\n";
+      update_shell_hooks(remove, [&printed](const BlockUpdate& update) {
+        printed += block_update_line(update) + "\n";
       });
     } catch (const std::runtime_error& error) {
       message = error.what();

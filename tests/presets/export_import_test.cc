@@ -443,7 +443,8 @@ TEST_F(ExportImportTest, BackupIsAByteCopyWithTheSameMode) {
     EXPECT_EQ(read_file(settings_file()), settings_text_with({{"terminal.symbol", ">"}}));
   }
   EXPECT_EQ(folder_entries(config()),
-            (std::set<std::string>{"fennick.ini", "fennick.ini.bak", "fennick.css", "prompt.sh"}));
+            (std::set<std::string>{"fennick.ini", "fennick.ini.bak", "fennick.css",
+                                   "fennick-nemo.css", "prompt.sh"}));
 }
 
 TEST_F(ExportImportTest, ImportWithoutASettingsFileMakesNoBackup) {
