@@ -10,7 +10,8 @@ struct ApplyOutcome {
   std::string backup;
 };
 
-// Writes fennick.ini, fennick.css, fennick-nemo.css and prompt.sh in that order; the first failed write stops it.
+// Writes fennick.ini, fennick.css, fennick-nemo.css and prompt.sh in that order; the first failed
+// write stops it.
 // When the settings file as last read holds lines the rewrite drops (comments, lines not
 // understood), it is first copied to fennick.ini.bak. The caller holds the settings lock.
 ApplyOutcome apply_settings();
