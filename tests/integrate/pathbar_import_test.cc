@@ -77,8 +77,7 @@ TEST_F(PathbarImportTest, CommandsAddRemoveAndKeepTheUsersFile) {
   EXPECT_EQ(run.out, "added block to " + gtk_css() + "\n" + restart);
   EXPECT_EQ(read_file(gtk_css()), block() + mine);
   EXPECT_EQ(read_file(gtk_css() + ".fennick-bak"), mine);
-  EXPECT_EQ(run_fennick({"pathbar-install"}).out,
-            "unchanged: " + gtk_css() + "\n" + restart);
+  EXPECT_EQ(run_fennick({"pathbar-install"}).out, "unchanged: " + gtk_css() + "\n" + restart);
   EXPECT_EQ(run_fennick({"pathbar-remove"}).out,
             "removed block from " + gtk_css() + "\n" + restart);
   EXPECT_EQ(read_file(gtk_css()), mine);
