@@ -219,6 +219,7 @@ uninstall_tool() {
 
   if [ -n "$fennick" ]; then
     "$fennick" prompt-remove || failed=1
+    "$fennick" pathbar-remove || failed=1
     "$fennick" disable || failed=1
     # A terminal profile set to the font gets its own font back before the font goes.
     if [ "$drop_font" = yes ] && ! "$fennick" font restore; then
@@ -227,7 +228,7 @@ uninstall_tool() {
       failed=1
     fi
   else
-    say "fennick itself is gone already: the prompt hook and the default file manager are left as they are"
+    say "fennick itself is gone already: the prompt hook, the path-bar import in gtk.css and the default file manager are left as they are"
     font_backup=${FENNICK_DIR:-$config_home/fennick}/font-backup.txt
     if [ "$drop_font" = yes ] && [ -f "$font_backup" ]; then
       say "kept $font_dir: the terminal profile may still use it (its own font is kept in" \

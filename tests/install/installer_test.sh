@@ -225,6 +225,10 @@ prepare_for_removal() {
   run in_home "$home" "$bin" prompt-install
   check_eq 'prompt-install before removal' 0 "$status"
   check_contains 'hook block added' '# >>> fennick >>>' "$(cat "$home/.bashrc")"
+  mkdir -p "$home/.config/gtk-3.0"
+  printf '.mine { color: red; }\n' >"$home/.config/gtk-3.0/gtk.css"
+  run in_home "$home" "$bin" pathbar-install
+  check_eq 'pathbar-install before removal' 0 "$status"
   mkdir -p "$prefix/bin" "$cache/nemo-build" "$fonts"
   printf '#!/bin/sh\nexit 0\n' >"$prefix/bin/nemo"
   chmod 755 "$prefix/bin/nemo"
@@ -244,6 +248,7 @@ check_tool_removed() { # what
   check_gone "$1: program" "$bin"
   check_gone "$1: share folder" "$share"
   check_lacks "$1: hook block" 'fennick' "$(cat "$home/.bashrc")"
+  check_eq "$1: gtk.css as it was" '.mine { color: red; }' "$(cat "$home/.config/gtk-3.0/gtk.css")"
   if [ "$enabled" = yes ]; then
     check_gone "$1: desktop entry" "$home/.local/share/applications/nemo.desktop"
     check_gone "$1: D-Bus service" "$home/.local/share/dbus-1/services/org.Nemo.service"
