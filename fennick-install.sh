@@ -264,11 +264,13 @@ case $mode in
   install) install_tool ;;
   uninstall) uninstall_tool ;;
   with-nemo)
-    say "The tuned Nemo is a separate build; fennick-install.sh does not build it."
-    say "Build it on its own and place its executable at"
+    say "The tuned Nemo is a separately built Nemo that reads fennick's pane, sidebar, read-only"
+    say "and terminal-key settings; this script does not build it. Place its executable at"
     say "  $prefix/bin/nemo"
     say "(FENNICK_PREFIX sets the folder; the default is ~/.local/opt/fennick). Keep \"fennick\" in"
     say "that path so that a running tuned Nemo is recognised. Then run: fennick enable"
+    say "Without it, the prompt, the context-menu action and the path bar (fennick pathbar-install)"
+    say "work with the stock Nemo."
     say "Nothing was changed."
     ;;
   help) usage ;;

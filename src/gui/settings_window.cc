@@ -1,5 +1,6 @@
 #include "gui/settings_window.h"
 
+#include <stdexcept>
 #include <vector>
 
 #include "generate/apply.h"
@@ -9,6 +10,7 @@
 #include "gui/settings_sync.h"
 #include "gui/window_actions.h"
 #include "gui/window_state.h"
+#include "integrate/text_file.h"
 #include "settings/catalogue.h"
 #include "settings/failure.h"
 #include "settings/locations.h"
@@ -59,6 +61,21 @@ GtkWidget* wrapped_label(const std::string& text, int max_width) {
   gtk.gtk_label_set_line_wrap(as<GtkLabel>(label), TRUE);
   if (max_width > 0) gtk.gtk_label_set_max_width_chars(as<GtkLabel>(label), max_width);
   return label;
+}
+
+// Whether a page holds settings that only the tuned Nemo reads.
+bool read_by_the_tuned_nemo_only(const SettingsPage* page) {
+  return page && (page->id == Page::Panes || page->id == Page::Sidebar);
+}
+
+// Whether a tuned Nemo is in its place; an unusable FENNICK_PREFIX counts as none here (the
+// default-switch button reports it).
+bool tuned_nemo_installed() {
+  try {
+    return path_exists(tuned_nemo_path());
+  } catch (const std::runtime_error&) {
+    return false;
+  }
 }
 
 // The blocks some pages carry after their settings; returns the next free row.
@@ -144,7 +161,15 @@ GtkWidget* build_settings_page(const std::string& title) {
   gtk.gtk_grid_set_row_spacing(as<GtkGrid>(grid), 8);
   gtk.gtk_grid_set_column_spacing(as<GtkGrid>(grid), 14);
   gtk.gtk_container_set_border_width(as<GtkContainer>(grid), 14);
+  const SettingsPage* page = find_page(title);
   int row = 0;
+  if (read_by_the_tuned_nemo_only(page) && !tuned_nemo_installed()) {
+    attach(grid,
+           wrapped_label("These settings take effect only in the tuned Nemo, which is built "
+                         "separately and is not installed here; the stock Nemo ignores them.",
+                         70),
+           0, row++, 2);
+  }
   std::string_view last_group;
   for (int i = 0; i < setting_count(); ++i) {
     const Setting& setting = setting_at(i);
@@ -170,7 +195,6 @@ GtkWidget* build_settings_page(const std::string& title) {
       attach(grid, hint, 1, row++);
     }
   }
-  const SettingsPage* page = find_page(title);
   if (page) add_page_extras(grid, page->extras, row);
 
   GtkWidget* scrolled = gtk.gtk_scrolled_window_new(nullptr, nullptr);

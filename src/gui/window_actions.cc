@@ -269,11 +269,17 @@ void on_default_switch_clicked(GtkWidget*, gpointer value) {
     });
     return;
   }
-  if (!path_exists(tuned_nemo_path())) {
-    show_status("The tuned Nemo is not installed yet: run  sh fennick-install.sh --with-nemo");
-    return;
-  }
   guarded([] {
+    const std::string tuned = tuned_nemo_path();
+    if (!path_exists(tuned)) {
+      show_status(
+          "The tuned Nemo is not installed: it is a separately built Nemo that reads the "
+          "pane, sidebar, read-only and terminal-key settings.\nPlace its executable at " +
+          home_relative(tuned) +
+          ". Without it the prompt, the right-click entry and the path bar (\"Use in the "
+          "stock Nemo\") work.");
+      return;
+    }
     enable_tuned_nemo();
     show_status("The tuned Nemo is now the default. Use \"Restart Nemo\" to switch now.");
   });

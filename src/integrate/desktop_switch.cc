@@ -92,7 +92,13 @@ void enable_tuned_nemo() {
 void enable_tuned_nemo_from(const std::string& system_entry_path) {
   const std::string tuned = single_line_path(tuned_nemo_path());
   if (!path_exists(tuned)) {
-    fail("the tuned Nemo is not installed (" + tuned + " missing). Run fennick-install.sh first.");
+    fail(
+        "the tuned Nemo is not installed: it is a separately built Nemo that reads fennick's "
+        "pane, sidebar, read-only and terminal-key settings, and its executable must be placed "
+        "at " +
+        tuned +
+        ". Without it, the prompt, the context-menu action and the path bar (fennick "
+        "pathbar-install) work with the stock Nemo.");
   }
   make_directories(applications_dir());
   make_directories(dbus_services_dir());

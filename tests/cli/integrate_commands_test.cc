@@ -172,19 +172,25 @@ TEST_F(IntegrateCommandsTest, ActionRemoveLeavesAHandMadeFile) {
   EXPECT_EQ(read_file(action()), hand_made);
 }
 
+// One line: what the tuned Nemo is, where it goes and what works without it.
 TEST_F(IntegrateCommandsTest, EnableWithoutTheTunedNemo) {
+  const auto message = [](const std::string& tuned) {
+    return "fennick: the tuned Nemo is not installed: it is a separately built Nemo that reads "
+           "fennick's pane, sidebar, read-only and terminal-key settings, and its executable must "
+           "be placed at " +
+           tuned +
+           ". Without it, the prompt, the context-menu action and the path bar (fennick "
+           "pathbar-install) work with the stock Nemo.\n";
+  };
   const RunResult run = run_fennick({"enable"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "fennick: the tuned Nemo is not installed (" + home() +
-                         "/prefix/bin/nemo missing). Run fennick-install.sh first.\n");
+  EXPECT_EQ(run.err, message(home() + "/prefix/bin/nemo"));
   EXPECT_TRUE(folder_entries(home()).empty());
 
   // The default prefix.
   unsetenv("FENNICK_PREFIX");
-  EXPECT_EQ(run_fennick({"enable"}).err, "fennick: the tuned Nemo is not installed (" + home() +
-                                             "/.local/opt/fennick/bin/nemo missing). Run "
-                                             "fennick-install.sh first.\n");
+  EXPECT_EQ(run_fennick({"enable"}).err, message(home() + "/.local/opt/fennick/bin/nemo"));
   EXPECT_TRUE(folder_entries(home()).empty());
 }
 

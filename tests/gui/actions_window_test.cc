@@ -200,12 +200,32 @@ TEST_F(WindowTest, RestartQuitsNemoAndStartsTheTunedOneAgain) {
   EXPECT_EQ(lines[1].substr(lines[1].size() - tuned_start.size()), tuned_start) << lines[1];
 }
 
-TEST_F(WindowTest, WithoutTheTunedNemoOnlyTheInstallHintShows) {
+// Without a tuned Nemo the button says what it is, where it goes (under the home folder as
+// "~/...") and what works without it, and writes nothing.
+TEST_F(WindowTest, WithoutTheTunedNemoTheButtonSaysWhatItIs) {
+  const std::string without_it =
+      ". Without it the prompt, the right-click entry and the path bar (\"Use in the stock "
+      "Nemo\") work.";
   click(button_labelled("Make the tuned Nemo the default"));
   EXPECT_EQ(status_text(),
-            "The tuned Nemo is not installed yet: run  sh fennick-install.sh --with-nemo");
+            "The tuned Nemo is not installed: it is a separately built Nemo that reads the pane, "
+            "sidebar, read-only and terminal-key settings.\nPlace its executable at "
+            "~/prefix/bin/nemo" +
+                without_it);
   EXPECT_FALSE(file_exists(home() + "/.local/share/applications"));
   EXPECT_FALSE(file_exists(home() + "/.local/share/dbus-1"));
+
+  // Outside the home folder the path is written out.
+  setenv("FENNICK_PREFIX", (home() + "-elsewhere").c_str(), 1);
+  click(button_labelled("Make the tuned Nemo the default"));
+  EXPECT_NE(status_text().find(" at " + home() + "-elsewhere/bin/nemo" + without_it),
+            std::string::npos)
+      << status_text();
+  // A prefix that cannot be used is reported like any error, and the window goes on.
+  setenv("FENNICK_PREFIX", (home() + "/pre\nfix").c_str(), 1);
+  click(button_labelled("Make the tuned Nemo the default"));
+  EXPECT_EQ(status_text(), "FENNICK_PREFIX holds a line break; fennick does not use such a folder");
+  ASSERT_NE(window.main_window, nullptr);
 }
 
 // Enabling that fails below the handler reports the error and keeps the window (and a change

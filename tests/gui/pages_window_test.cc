@@ -1,6 +1,7 @@
 // The window as built: its tabs, the rows of every settings page (group headings, captions,
-// controls by kind, hints under the controls and as tooltips), the blocks after the settings of
-// the Path bar, Terminal and Sidebar pages, the Backup page and the status line.
+// controls by kind, hints under the controls and as tooltips), the notice over the Panes and
+// Sidebar pages without a tuned Nemo, the blocks after the settings of the Path bar, Terminal and
+// Sidebar pages, the Backup page and the status line.
 #include <fenv.h>
 
 #include <string_view>
@@ -14,6 +15,11 @@
 namespace {
 
 const char kEllipsis[] = "\xE2\x80\xA6";
+const char kTunedNemoNotice[] =
+    "These settings take effect only in the tuned Nemo, which is built separately and is not "
+    "installed here; the stock Nemo ignores them.";
+// The rows the notice takes at the top of each settings page while no tuned Nemo is installed.
+const int kNoticeRows[] = {0, 0, 1, 1};
 
 void expect_plain_label(GtkWidget* widget, const std::string& text) {
   ASSERT_EQ(type_of(widget), "GtkLabel") << text;
@@ -49,6 +55,28 @@ void expect_hint(const GridCell* cell, const std::string& hint) {
   EXPECT_EQ(more.gtk_label_get_max_width_chars(as<GtkLabel>(cell->widget)), 46) << hint;
   EXPECT_EQ(cell->column, 1);
   EXPECT_EQ(cell->width, 1);
+}
+
+// The notice at the top of a page: one plain label over both columns, wrapped at 70 characters.
+void expect_tuned_nemo_notice(const GridCell* cell) {
+  ASSERT_NE(cell, nullptr) << "no notice";
+  expect_plain_label(cell->widget, kTunedNemoNotice);
+  EXPECT_TRUE(more.gtk_label_get_line_wrap(as<GtkLabel>(cell->widget)));
+  EXPECT_EQ(more.gtk_label_get_max_width_chars(as<GtkLabel>(cell->widget)), 70);
+  EXPECT_EQ(cell->column, 0);
+  EXPECT_EQ(cell->width, 2);
+}
+
+// The settings pages that show the notice anywhere.
+std::vector<int> pages_with_the_notice() {
+  std::vector<int> pages;
+  for (int page_number = 0; page_number < 4; ++page_number) {
+    for (const GridCell& cell : cells_of(page_grid(page_number))) {
+      if (type_of(cell.widget) == "GtkLabel" && label_text(cell.widget) == kTunedNemoNotice)
+        pages.push_back(page_number);
+    }
+  }
+  return pages;
 }
 
 std::vector<std::string> words_of(std::string_view choices) {
@@ -167,11 +195,12 @@ void expect_control(int index, GtkWidget* widget) {
   }
 }
 
-// Walks the settings rows of a page and returns the first grid row after them; every cell seen
-// is counted in used.
-int expect_settings_rows(int page_number, const std::string& title, size_t& used) {
+// Walks the settings rows of a page from first_row on and returns the first grid row after them;
+// every cell seen is counted in used.
+int expect_settings_rows(int page_number, const std::string& title, size_t& used,
+                         int first_row = 0) {
   const std::vector<GridCell> cells = cells_of(page_grid(page_number));
-  int row = 0;
+  int row = first_row;
   std::string last_group;
   for (int i = 0; i < setting_count(); ++i) {
     const Setting& setting = setting_at(i);
@@ -278,23 +307,24 @@ TEST_F(WindowTest, PanesPageShowsItsRowsInOrder) {
   const std::string hint = "<span size=\"small\" alpha=\"70%\">";
   EXPECT_EQ(rows,
             (std::vector<std::string>{
-                "0,0 <b>Extra panes</b>",
-                "1,0 Enable the pane shortcuts",
-                "1,1 GtkCheckButton",
-                "2,1 " + hint + "Needs the tuned Nemo.</span>",
-                "3,0 Most panes at once",
-                "3,1 GtkSpinButton",
-                "4,0 <b>Shortcuts</b>",
-                "5,0 Add a pane at the end",
-                "5,1 GtkEntry",
-                "6,1 " + hint + std::string(setting_at(row_index("key_add")).hint) + "</span>",
-                "7,0 Delete the selected pane",
-                "7,1 GtkEntry",
-                "8,1 " + hint + "The selected pane is the one with the white background.</span>",
-                "9,0 Move the selected pane left",
-                "9,1 GtkEntry",
-                "10,0 Move the selected pane right",
+                "0,0 " + std::string(kTunedNemoNotice),
+                "1,0 <b>Extra panes</b>",
+                "2,0 Enable the pane shortcuts",
+                "2,1 GtkCheckButton",
+                "3,1 " + hint + "Needs the tuned Nemo.</span>",
+                "4,0 Most panes at once",
+                "4,1 GtkSpinButton",
+                "5,0 <b>Shortcuts</b>",
+                "6,0 Add a pane at the end",
+                "6,1 GtkEntry",
+                "7,1 " + hint + std::string(setting_at(row_index("key_add")).hint) + "</span>",
+                "8,0 Delete the selected pane",
+                "8,1 GtkEntry",
+                "9,1 " + hint + "The selected pane is the one with the white background.</span>",
+                "10,0 Move the selected pane left",
                 "10,1 GtkEntry",
+                "11,0 Move the selected pane right",
+                "11,1 GtkEntry",
             }));
 }
 
@@ -303,10 +333,12 @@ TEST_F(WindowTest, EverySettingHasCaptionControlAndHintOnItsPage) {
   int settings_seen = 0;
   for (int page_number = 0; page_number < 4; ++page_number) {
     SCOPED_TRACE(titles[page_number]);
-    size_t used = 0;
-    const int end = expect_settings_rows(page_number, titles[page_number], used);
-    // Only the page's own blocks follow the settings.
     const std::vector<GridCell> cells = cells_of(page_grid(page_number));
+    const int notice_rows = kNoticeRows[page_number];
+    if (notice_rows) expect_tuned_nemo_notice(cell_at(cells, 0, 0));
+    size_t used = static_cast<size_t>(notice_rows);
+    const int end = expect_settings_rows(page_number, titles[page_number], used, notice_rows);
+    // Only the page's own blocks follow the settings.
     size_t extras = 0;
     for (const GridCell& cell : cells) {
       if (cell.row >= end) ++extras;
@@ -428,7 +460,7 @@ TEST_F(FontWindowTest, FontStatusNamesTheFontFound) {
 
 TEST_F(WindowTest, SidebarPageEndsWithThePalettePicker) {
   size_t used = 0;
-  const int row = expect_settings_rows(3, "Sidebar", used);
+  const int row = expect_settings_rows(3, "Sidebar", used, kNoticeRows[3]);
   const std::vector<GridCell> cells = cells_of(page_grid(3));
   expect_heading(cell_at(cells, 0, row), "Colour-blind-safe presets for the read-only colour", 14);
   const GridCell* picker = cell_at(cells, 0, row + 1);
@@ -455,6 +487,26 @@ TEST_F(WindowTest, SidebarPageEndsWithThePalettePicker) {
   expect_plain_label(note->widget,
                      "The read-only cue is colour + italic (and optionally underline or a lock), "
                      "so it still shows without telling colours apart.");
+}
+
+// The notice goes once a tuned Nemo is in its place (the pages are built with the window); a
+// FENNICK_PREFIX that cannot be used counts as no tuned Nemo and does not keep the window shut.
+TEST_F(WindowTest, PanesAndSidebarSayTheyNeedTheTunedNemoUntilItIsInstalled) {
+  EXPECT_EQ(pages_with_the_notice(), (std::vector<int>{2, 3}));
+
+  write_file(tuned_nemo_path(), "#!/bin/sh\n");
+  close_test_window();
+  ASSERT_TRUE(open_test_window());
+  EXPECT_EQ(pages_with_the_notice(), std::vector<int>{});
+  for (int page_number : {2, 3}) {
+    size_t used = 0;
+    expect_settings_rows(page_number, page_number == 2 ? "Panes" : "Sidebar", used);
+  }
+
+  setenv("FENNICK_PREFIX", (home() + "/pre\nfix").c_str(), 1);
+  close_test_window();
+  ASSERT_TRUE(open_test_window());
+  EXPECT_EQ(pages_with_the_notice(), (std::vector<int>{2, 3}));
 }
 
 TEST_F(WindowTest, BackupPageHasItsFixedGrid) {

@@ -165,7 +165,13 @@ with_nemo_changes_nothing() {
   run in_home "$home" sh "$installer" --with-nemo
   check_eq 'with-nemo: exit status' 0 "$status"
   check_contains 'with-nemo: default place' "  $prefix/bin/nemo"$'\n' "$out"
-  check_contains 'with-nemo: says so' 'Nothing was changed.' "$out"
+  check_contains 'with-nemo: what it is' "The tuned Nemo is a separately built Nemo that reads \
+fennick's pane, sidebar, read-only"$'\n'"and terminal-key settings" "$out"
+  check_contains 'with-nemo: what works without it' "Without it, the prompt, the context-menu \
+action and the path bar (fennick pathbar-install)"$'\n'"work with the stock Nemo." "$out"
+  check_lacks 'with-nemo: no step that does nothing' 'fennick-install.sh' "$out"
+  check_eq 'with-nemo: ends saying so' 'Nothing was changed.' "${out##*$'\n'}"
+  check_eq 'with-nemo: nothing on stderr' '' "$err"
   run in_home "$home" FENNICK_PREFIX="$work/tuned fennick" sh "$installer" --with-nemo --yes
   check_eq 'with-nemo with a prefix: exit status' 0 "$status"
   check_contains 'with-nemo honours FENNICK_PREFIX' "  $work/tuned fennick/bin/nemo"$'\n' "$out"

@@ -483,7 +483,11 @@ TEST_F(DesktopSwitchTest, EnableWritesTheEntryTheServicesAndTheAction) {
 TEST_F(DesktopSwitchTest, EnableWithoutTheTunedNemoWritesNothing) {
   const std::string system = system_entry_file("[Desktop Entry]\nExec=nemo %U\n");
   const std::string message =
-      "the tuned Nemo is not installed (" + tuned() + " missing). Run fennick-install.sh first.";
+      "the tuned Nemo is not installed: it is a separately built Nemo that reads fennick's pane, "
+      "sidebar, read-only and terminal-key settings, and its executable must be placed at " +
+      tuned() +
+      ". Without it, the prompt, the context-menu action and the path bar (fennick "
+      "pathbar-install) work with the stock Nemo.";
   Outcome outcome = captured([&] { enable_tuned_nemo_from(system); });
   EXPECT_EQ(outcome.error, message);
   EXPECT_EQ(outcome.out, "");
