@@ -14,6 +14,11 @@
 
 namespace {
 
+// The two lines of a download whose second file the server does not have.
+const std::string kRegularThenBoldMissing =
+    "  MesloLGS NF Regular.ttf ... ok\n"
+    "  MesloLGS NF Bold.ttf ... FAILED curl: (22) The requested URL returned error: 404\n";
+
 class FontInstallTest : public FontHomeTest {
  protected:
   // Starts the server; the program is pointed at its /fonts folder unless told otherwise.
@@ -153,10 +158,7 @@ TEST_F(FontInstallTest, AnsweringYDownloads) {
     std::filesystem::remove_all(target());  // what the run before saved would count as installed
     RunResult run = run_program({kFennickBinary, "font", "install"}, answer);
     EXPECT_EQ(run.status, 1) << answer;
-    EXPECT_EQ(
-        run.out,
-        header() + "Download and install? [y/N]   MesloLGS NF Regular.ttf ... ok\n" +
-            "  MesloLGS NF Bold.ttf ... FAILED curl: (22) The requested URL returned error: 404\n")
+    EXPECT_EQ(run.out, header() + "Download and install? [y/N] " + kRegularThenBoldMissing)
         << answer;
   }
   EXPECT_EQ(requests().size(), 2 * answers.size());
@@ -226,11 +228,7 @@ TEST_F(FontInstallTest, RedirectsAreFollowed) {
   serve({"--missing", "MesloLGS NF Bold.ttf"}, "/moved");
   RunResult run = run_fennick({"font", "install", "--yes"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(
-      run.out,
-      header() +
-          "  MesloLGS NF Regular.ttf ... ok\n"
-          "  MesloLGS NF Bold.ttf ... FAILED curl: (22) The requested URL returned error: 404\n");
+  EXPECT_EQ(run.out, header() + kRegularThenBoldMissing);
   EXPECT_EQ(requests(),
             (std::vector<std::string>{get(font_names()[0], "/moved"), get(font_names()[0]),
                                       get(font_names()[1], "/moved"), get(font_names()[1])}));
@@ -380,11 +378,7 @@ TEST_F(DefaultSourceTest, AFailedDownloadSaysHowToGetTheFilesAnotherWay) {
   serve_default_source({"--missing", "MesloLGS NF Bold.ttf"});
   RunResult run = run_fennick({"font", "install", "--yes"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(
-      run.out,
-      header() +
-          "  MesloLGS NF Regular.ttf ... ok\n"
-          "  MesloLGS NF Bold.ttf ... FAILED curl: (22) The requested URL returned error: 404\n");
+  EXPECT_EQ(run.out, header() + kRegularThenBoldMissing);
   EXPECT_EQ(run.err, by_hand_hint());
 
   std::filesystem::remove_all(target());
