@@ -85,6 +85,23 @@ const CommandInfo kCommands[] = {
      "",
      "take the import of fennick-nemo.css out of gtk.css",
      cmd_pathbar_remove},
+    {.words = {"doctor"},
+     .operands = "",
+     .description =
+         "why something does not show: each problem found, with the command that fixes it",
+     .run = cmd_doctor,
+     .max_operands = 0},
+    {.words = {"completion"},
+     .operands = "bash|zsh",
+     .description = "print the tab completion for bash or zsh (the installer installs both)",
+     .run = cmd_completion,
+     .usage_operands = "bash | zsh",
+     .max_operands = 1},
+    {.words = {"man"},
+     .operands = "",
+     .description = "print the manual page fennick(1) (the installer installs it)",
+     .run = cmd_man,
+     .max_operands = 0},
 };
 
 // In the order of the usage text; help and version, the words about the program itself, last.
@@ -101,6 +118,7 @@ const UsageLine kUsageLines[] = {
     {{"palette"}},
     {{"enable", "disable"}, "make the tuned Nemo the default / undo (user level, no sudo)"},
     {{"status"}},
+    {{"doctor"}},
     {{"font"}},
     {{"uninstall"}},
     {{"restart"}},
@@ -109,6 +127,8 @@ const UsageLine kUsageLines[] = {
     {{"prompt-install", "prompt-remove"}, "add/remove the 3-line hook in ~/.bashrc and ~/.zshrc"},
     {{"pathbar-install", "pathbar-remove"},
      "the path bar in the stock Nemo (through GTK's gtk.css)"},
+    {{"completion"}},
+    {{"man"}},
     {{"version", "help"}, ""},
 };
 

@@ -45,3 +45,10 @@ int cmd_prompt_install(const CommandLine& line);
 int cmd_prompt_remove(const CommandLine& line);
 int cmd_pathbar_install(const CommandLine& line);
 int cmd_pathbar_remove(const CommandLine& line);
+
+// doctor.cc
+int cmd_doctor(const CommandLine& line);
+
+// help_commands.cc
+int cmd_completion(const CommandLine& line);
+int cmd_man(const CommandLine& line);

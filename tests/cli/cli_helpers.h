@@ -33,6 +33,8 @@ inline std::string expected_usage(const std::string& settings_path) {
       "  fennick enable | disable      make the tuned Nemo the default / undo (user level, no "
       "sudo)",
       "  fennick status                what is installed, enabled and running",
+      "  fennick doctor                why something does not show: each problem found, with the "
+      "command that fixes it",
       "  fennick font check|install|use|restore   a font with the powerline glyphs: detect, "
       "download MesloLGS NF, use it in the terminal, undo",
       "  fennick uninstall [--yes]     remove the tool; asks about the tuned Nemo, build cache "
@@ -45,6 +47,10 @@ inline std::string expected_usage(const std::string& settings_path) {
       "~/.zshrc",
       "  fennick pathbar-install | pathbar-remove   the path bar in the stock Nemo (through GTK's "
       "gtk.css)",
+      "  fennick completion bash|zsh   print the tab completion for bash or zsh (the installer "
+      "installs both)",
+      "  fennick man                   print the manual page fennick(1) (the installer installs "
+      "it)",
       "  fennick version | help",
       "",
   };
