@@ -24,7 +24,6 @@ struct Place {
 
 // How the arguments of one command complete.
 struct CommandCompletion {
-  const CommandInfo* command = nullptr;
   std::vector<Place> places;         // the operand places in order
   bool repeats = false;              // after the last place the first comes again (KEY VALUE ...)
   std::vector<std::string> options;  // its own options besides -h/--help, anywhere
@@ -50,6 +49,8 @@ std::string unbracketed(std::string token) {
   return token;
 }
 
+// What a placeholder of the usage stands for; NAME is a palette's, the only name an operand
+// gives. Anything else completes nothing.
 PlaceKind placeholder_kind(const std::string& name) {
   static const std::pair<const char*, PlaceKind> kinds[] = {
       {"KEY", PlaceKind::Setting}, {"VALUE", PlaceKind::Value},  {"FILE", PlaceKind::File},
@@ -66,7 +67,6 @@ bool contains(const std::vector<std::string>& words, const std::string& word) {
 
 CommandCompletion completion_of(const CommandInfo& command) {
   CommandCompletion completion;
-  completion.command = &command;
   if (command.raw_operands) return completion;
   for (const std::string& token : split(command.operands, ' ')) {
     const std::string name = unbracketed(token);
@@ -207,11 +207,18 @@ std::vector<std::string> dash_words() {
   return words;
 }
 
-std::string case_pattern(const CommandInfo& command, const std::string& separator) {
-  std::string pattern;
+// The words that name the command, for a case pattern.
+void add_command_words(const CommandInfo& command, std::vector<std::string>& words) {
   for (const char* word : command.words)
-    if (word) pattern += (pattern.empty() ? "" : separator) + shell_word(word);
-  return pattern;
+    if (word) words.emplace_back(word);
+}
+
+// A case pattern of the words that starts at column `indent`, as the shell writes it, broken
+// into lines that stay short.
+std::string case_pattern(const std::vector<std::string>& words, bool zsh, size_t indent) {
+  const std::string more = "\\\n" + std::string(indent + 2, ' ');
+  return zsh ? "(" + word_list(words, indent + 1, "|", "|" + more) + ")"
+             : word_list(words, indent, " | ", " | " + more) + ")";
 }
 
 const char* place_name(PlaceKind kind) {
@@ -263,47 +270,30 @@ std::string place_code(const CommandCompletion& completion, bool zsh) {
   return code;
 }
 
-// The branches of the case over the command word that set the place: commands with the same
-// code share one.
+// The branches of the case over the command word that set the place, commands with the same
+// code sharing one; a word that names no command completes nothing.
 std::string place_cases(bool zsh) {
-  std::vector<std::pair<std::string, std::string>> branches;  // (patterns, code)
+  std::vector<std::pair<std::vector<std::string>, std::string>> branches;  // (words, code)
   for (const CommandInfo& command : command_table()) {
+    if (command.raw_operands) continue;
     const std::string code = place_code(completion_of(command), zsh);
-    if (code.empty()) continue;
-    const std::string pattern = case_pattern(command, zsh ? "|" : " | ");
     auto same = std::find_if(branches.begin(), branches.end(),
                              [&](const auto& branch) { return branch.second == code; });
-    if (same == branches.end())
-      branches.emplace_back(pattern, code);
-    else
-      same->first += (zsh ? "|" : " | ") + pattern;
+    if (same == branches.end()) same = branches.insert(branches.end(), {{}, code});
+    add_command_words(command, same->first);
   }
   std::string out;
-  for (const auto& [patterns, code] : branches)
-    out += std::string("    ") + (zsh ? "(" : "") + patterns + ")\n" + code + "      ;;\n";
-  return out;
+  for (const auto& [words, code] : branches)
+    out += "    " + case_pattern(words, zsh, 4) + "\n" + code + "      ;;\n";
+  return out + (zsh ? "    (*) return 1 ;;\n" : "    *) return 0 ;;\n");
 }
 
-std::vector<const CommandInfo*> value_commands() {
-  std::vector<const CommandInfo*> commands;
+// The case pattern of the commands for which `flag` is set; empty when there is none.
+std::string pattern_where(bool CommandInfo::*flag, bool zsh) {
+  std::vector<std::string> words;
   for (const CommandInfo& command : command_table())
-    if (command.takes_values) commands.push_back(&command);
-  return commands;
-}
-
-std::vector<const CommandInfo*> raw_commands() {
-  std::vector<const CommandInfo*> commands;
-  for (const CommandInfo& command : command_table())
-    if (command.raw_operands) commands.push_back(&command);
-  return commands;
-}
-
-std::string joined_patterns(const std::vector<const CommandInfo*>& commands,
-                            const std::string& separator) {
-  std::string patterns;
-  for (const CommandInfo* command : commands)
-    patterns += (patterns.empty() ? "" : separator) + case_pattern(*command, separator);
-  return patterns;
+    if (command.*flag) add_command_words(command, words);
+  return words.empty() ? "" : case_pattern(words, zsh, 4);
 }
 
 std::string bash_script() {
@@ -347,10 +337,10 @@ std::string bash_script() {
       "  local command=${words[1],,} values='' ended='' place='' word i\n"
       "  local -a operands=() own=() list=()\n"
       "  case $command in\n";
-  if (!raw_commands().empty())
-    out += "    " + joined_patterns(raw_commands(), " | ") + ") return 0 ;;\n";
-  if (!value_commands().empty())
-    out += "    " + joined_patterns(value_commands(), " | ") + ") values=1 ;;\n";
+  const std::string raw = pattern_where(&CommandInfo::raw_operands, false);
+  if (!raw.empty()) out += "    " + raw + " return 0 ;;\n";
+  const std::string values = pattern_where(&CommandInfo::takes_values, false);
+  if (!values.empty()) out += "    " + values + " values=1 ;;\n";
   out +=
       "  esac\n"
       "  # The operands so far, read as the program reads them: a word that begins with \"-\" is\n"
@@ -381,8 +371,8 @@ std::string bash_script() {
          "    value)\n"
          "      case ${operands[n - 1]} in\n";
   for (const ValueGroup& group : value_groups())
-    out += "        " + word_list(group.names, 8, " | ", " | \\\n          ") +
-           ")\n          _fennick_offer \"$cur\" " +
+    out += "        " + case_pattern(group.names, false, 8) +
+           "\n          _fennick_offer \"$cur\" " +
            word_list(group.values, 30, " ", " \\\n            ") + "\n          ;;\n";
   out +=
       "      esac\n"
@@ -455,10 +445,10 @@ std::string zsh_script() {
       "    return\n"
       "  fi\n"
       "  case $command in\n";
-  if (!raw_commands().empty())
-    out += "    (" + joined_patterns(raw_commands(), "|") + ") return 1 ;;\n";
-  if (!value_commands().empty())
-    out += "    (" + joined_patterns(value_commands(), "|") + ") values=1 ;;\n";
+  const std::string raw = pattern_where(&CommandInfo::raw_operands, true);
+  if (!raw.empty()) out += "    " + raw + " return 1 ;;\n";
+  const std::string values = pattern_where(&CommandInfo::takes_values, true);
+  if (!values.empty()) out += "    " + values + " values=1 ;;\n";
   out +=
       "  esac\n"
       "  # The operands so far, read as the program reads them: a word that begins with \"-\" is\n"
@@ -492,7 +482,7 @@ std::string zsh_script() {
          "    (value)\n"
          "      case ${operands[n]} in\n";
   for (const ValueGroup& group : value_groups())
-    out += "        (" + word_list(group.names, 9, "|", "|\\\n          ") + ")\n          list=(" +
+    out += "        " + case_pattern(group.names, true, 8) + "\n          list=(" +
            word_list(group.values, 30, " ", " \\\n            ") + ") ;;\n";
   out +=
       "        (*) return 1 ;;\n"
