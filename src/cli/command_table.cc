@@ -90,18 +90,21 @@ const CommandInfo kCommands[] = {
      .description =
          "why something does not show: each problem found, with the command that fixes it",
      .run = cmd_doctor,
-     .max_operands = 0},
+     .max_operands = 0,
+     .settings = SettingsUse::ReadOnly},
     {.words = {"completion"},
      .operands = "bash|zsh",
      .description = "print the tab completion for bash or zsh (the installer installs both)",
      .run = cmd_completion,
      .usage_operands = "bash | zsh",
-     .max_operands = 1},
+     .max_operands = 1,
+     .settings = SettingsUse::Unused},
     {.words = {"man"},
      .operands = "",
      .description = "print the manual page fennick(1) (the installer installs it)",
      .run = cmd_man,
-     .max_operands = 0},
+     .max_operands = 0,
+     .settings = SettingsUse::Unused},
 };
 
 // In the order of the usage text; help and version, the words about the program itself, last.

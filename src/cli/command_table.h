@@ -8,6 +8,13 @@
 
 #include "cli/command_line.h"
 
+// What a command does with the settings file before it runs.
+enum class SettingsUse {
+  ReadAndUpgrade,  // reads it; a file in an older form is rewritten in the current one
+  ReadOnly,        // reads it and writes nothing, not even that rewrite
+  Unused,          // does not read it: the command works whatever state the file is in
+};
+
 struct CommandInfo {
   const char* words[3];     // the words that name it, its name first; unused places are null
   const char* operands;     // as the usage shows them after the name, e.g. "KEY VALUE [...]"
@@ -27,6 +34,7 @@ struct CommandInfo {
   bool takes_values = false;
   // Reads its operands as they are: no option, not even -h/--help, is taken from them.
   bool raw_operands = false;
+  SettingsUse settings = SettingsUse::ReadAndUpgrade;
 };
 
 // A line of the usage text: the names of the commands it shows, joined by " | ", each with its

@@ -37,8 +37,9 @@ int run_command_line(int argc, char** argv) {
   // run, so that a change made meanwhile by another run is read, not written over.
   std::optional<SettingsLock> lock;
   if (command && command->changes_settings) lock.emplace();
-  load_settings();
-  save_if_migrated();
+  const SettingsUse use = command ? command->settings : SettingsUse::ReadAndUpgrade;
+  if (use != SettingsUse::Unused) load_settings();
+  if (use == SettingsUse::ReadAndUpgrade) save_if_migrated();
 
   if (!command) {
     print_err("fennick: unknown command \"" + printable(word) + "\"\n");

@@ -285,3 +285,25 @@ TEST_F(DispatcherTest, ReadingCommandsWriteNothing) {
 }
 
 }  // namespace
+
+// The commands that only read or print leave a settings file in an older form as it is; the ones
+// that print help from the tables do not even need it to be readable. Any other command rewrites
+// it in the current form.
+TEST_F(DispatcherTest, HelpCommandsLeaveTheSettingsFileAlone) {
+  const std::string old_form = "[panes]\nkey_add=<Primary><Shift>F3\n";
+  write_file(config() + "/fennick.ini", old_form);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"doctor"}, {"man"}, {"completion", "bash"}}) {
+    run_fennick(args);
+    EXPECT_EQ(read_file(config() + "/fennick.ini"), old_form) << args[0];
+  }
+  EXPECT_EQ(run_fennick({"get", "panes.key_add"}).out, "F3\n");
+  EXPECT_NE(read_file(config() + "/fennick.ini"), old_form);
+
+  std::filesystem::remove(config() + "/fennick.ini");
+  make_dir(config() + "/fennick.ini");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"man"}, {"completion", "zsh"}})
+    EXPECT_EQ(run_fennick(args).status, 0) << args[0];
+  EXPECT_NE(run_fennick({"list"}).status, 0);
+}
