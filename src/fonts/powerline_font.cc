@@ -134,9 +134,26 @@ std::string pick_powerline_family(const std::string& font_list) {
   return candidate.empty() ? result : candidate;
 }
 
-std::string find_powerline_font() {
+std::string powerline_font_list() {
   const RunOutcome listed = run_command("fc-list", {":charset=e0b0", "family"});
-  return listed.ok ? pick_powerline_family(listed.output) : "";
+  return listed.ok ? listed.output : "";
+}
+
+std::string find_powerline_font() {
+  return pick_powerline_family(powerline_font_list());
+}
+
+bool lists_font(const std::string& font_list, const std::string& font) {
+  const std::string wanted = ascii_lowered(trimmed(font)) + " ";
+  size_t start = 0;
+  while (start < font_list.size()) {
+    size_t end = font_list.find_first_of(",\n", start);
+    if (end == std::string::npos) end = font_list.size();
+    const std::string family = ascii_lowered(trimmed(font_list.substr(start, end - start)));
+    if (!family.empty() && wanted.rfind(family + " ", 0) == 0) return true;
+    start = end + 1;
+  }
+  return false;
 }
 
 bool install_font(bool assume_yes) {

@@ -69,6 +69,17 @@ std::string terminal_profile_path() {
   return id.empty() ? "" : kProfileSchema + id + "/";
 }
 
+ProfileFont terminal_profile_font() {
+  const std::string schema = terminal_profile_path();
+  if (schema.empty()) return {};
+  const std::string font = gsettings_get(schema, "font");
+  const std::string flag = gsettings_get(schema, "use-system-font");
+  if (font.empty() || flag.empty()) return {};
+  if (flag != "true") return {.found = true, .system_font = false, .font = unquoted(font)};
+  const std::string system = gsettings_get("org.gnome.desktop.interface", "monospace-font-name");
+  return {.found = true, .system_font = true, .font = unquoted(system)};
+}
+
 std::string use_terminal_font(std::string family) {
   const std::string schema = terminal_profile_path();
   if (schema.empty()) fail("no GNOME/Mint terminal profile found (gsettings), nothing changed.");

@@ -9,6 +9,14 @@
 std::string gsettings_get(const std::string& schema, const std::string& key);
 // The schema path of the default GNOME Terminal profile, or empty.
 std::string terminal_profile_path();
+// The font the default profile shows, as gsettings reads it.
+struct ProfileFont {
+  bool found = false;        // there is a default profile and gsettings reads both of its values
+  bool system_font = false;  // the profile follows the system's monospace font
+  std::string font;          // the font it shows, unquoted ("MesloLGS NF 12"): its own, or the
+                             // system's monospace font
+};
+ProfileFont terminal_profile_font();
 // Points the default profile at `family` (the installed powerline font when empty) in the size of
 // the profile's current font (12 when that names none) and returns the font it set. Fails with a
 // message when there is no profile, no font, or gsettings refuses the font or does not keep it.

@@ -31,9 +31,11 @@ std::string restart_command_line(const std::string& executable) {
   return "nemo -q; sleep 1.5; exec " + shell_word(executable);
 }
 
+bool tuned_nemo_is_default() {
+  return path_exists(nemo_service_path()) && path_exists(tuned_nemo_path());
+}
+
 void restart_nemo() {
-  const std::string tuned = tuned_nemo_path();
-  const bool use_tuned = path_exists(nemo_service_path()) && path_exists(tuned);
-  start_detached_shell(restart_command_line(use_tuned ? tuned : "nemo"));
+  start_detached_shell(restart_command_line(tuned_nemo_is_default() ? tuned_nemo_path() : "nemo"));
   print_out("restarting Nemo\xE2\x80\xA6\n");
 }

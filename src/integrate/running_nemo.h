@@ -8,6 +8,8 @@
 std::string running_nemo_exe();
 // True when the executable path is the tuned Nemo's (its path contains "fennick").
 bool is_tuned_exe(const std::string& path);
+// True when a restart starts the tuned Nemo: it is installed and made the default.
+bool tuned_nemo_is_default();
 // The shell command line that quits every Nemo and starts executable 1.5 s later in its place;
 // restart_nemo runs it detached.
 std::string restart_command_line(const std::string& executable);

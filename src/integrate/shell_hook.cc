@@ -23,6 +23,10 @@ std::string hook_block() {
          kHookEndMarker + "\n";
 }
 
+bool holds_hook_block(const std::string& text) {
+  return holds_block(text, hook_block(), kHookStartMarker, kHookEndMarker);
+}
+
 std::string strip_hook_block(const std::string& text) {
   return strip_marked_block(text, kHookStartMarker, kHookEndMarker);
 }
@@ -30,7 +34,7 @@ std::string strip_hook_block(const std::string& text) {
 std::string add_hook_block(const std::string& text) {
   const std::string block = hook_block();
   // The block as it would be written stays where it is, even above lines added after it.
-  if (holds_block(text, block, kHookStartMarker, kHookEndMarker)) return text;
+  if (holds_hook_block(text)) return text;
   const std::string result = strip_hook_block(text);
   if (result.empty() || result.back() == '\n') return result + block;
   return result + "\n" + block.substr(0, block.size() - 1);

@@ -10,6 +10,8 @@ extern const char kHookStartMarker[];
 extern const char kHookEndMarker[];
 
 std::string hook_block();
+// True when the rc file's text holds the block as it would be written now.
+bool holds_hook_block(const std::string& text);
 // The bytes without their hook block; every other byte stays as it was. The block runs from its
 // start marker to the line end after its end marker. A block that ends the bytes without a line
 // end is one that add_hook_block put below a last line without one: the line feed before it

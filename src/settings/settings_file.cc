@@ -33,8 +33,9 @@ const char* const kOldPaneKeys[][3] = {
 
 enum class LineKind { Understood, Value, Comment, NotUnderstood };
 
-// One line of the file: what it was, and its value stored when it set one.
-LineKind read_line(std::string_view line, std::string& section) {
+// One line of the file: what it was, and its value stored when it set one. A line refused for
+// its value alone leaves the row its key names in setting.
+LineKind read_line(std::string_view line, std::string& section, int& setting) {
   line = trimmed_view(line);
   if (line.empty()) return LineKind::Understood;
   if (line.front() == '#' || line.front() == ';') {
@@ -50,7 +51,10 @@ LineKind read_line(std::string_view line, std::string& section) {
   int index = find_setting(section, trimmed(line.substr(0, equals)));
   if (index < 0) return LineKind::NotUnderstood;
   std::string value = unescape_value(trimmed(line.substr(equals + 1)));
-  if (!normalize_value(index, value)) return LineKind::NotUnderstood;
+  if (!normalize_value(index, value)) {
+    setting = index;
+    return LineKind::NotUnderstood;
+  }
   store[static_cast<size_t>(index)] = std::move(value);
   return LineKind::Value;
 }
@@ -71,16 +75,20 @@ void reset_all_to_defaults() {
     store[static_cast<size_t>(i)] = setting_at(i).default_value;
 }
 
-ReadResult read_settings_lines(const std::string& text) {
+ReadResult read_settings_lines(const std::string& text, std::vector<RejectedLine>* rejected) {
   ReadResult result{0, true};
   std::string section;
   const char* data = text.data();
   const char* end = data + text.size();
+  int32_t number = 0;
   while (data < end) {
     const char* line_end = data;
     while (line_end < end && *line_end != '\n' && *line_end != '\r')
       ++line_end;
-    switch (read_line(std::string_view(data, static_cast<size_t>(line_end - data)), section)) {
+    ++number;
+    const std::string_view line(data, static_cast<size_t>(line_end - data));
+    int setting = -1;
+    switch (read_line(line, section, setting)) {
       case LineKind::Understood:
         break;
       case LineKind::Value:
@@ -91,6 +99,7 @@ ReadResult read_settings_lines(const std::string& text) {
         break;
       case LineKind::NotUnderstood:
         ++result.not_understood;
+        if (rejected) rejected->push_back({number, trimmed(line), setting});
         break;
     }
     data = line_end;
@@ -103,10 +112,10 @@ int32_t read_settings_text(const std::string& text) {
   return read_settings_lines(text).not_understood;
 }
 
-ReadResult read_settings_file(const std::string& path) {
+ReadResult read_settings_file(const std::string& path, std::vector<RejectedLine>* rejected) {
   std::string text;
   if (!read_whole_file(path, text)) return ReadResult{0, false};
-  return read_settings_lines(text);
+  return read_settings_lines(text, rejected);
 }
 
 void load_settings() {
@@ -142,19 +151,37 @@ std::string back_up_settings_file() {
   return backup;
 }
 
-std::vector<std::string> settings_file_values() {
+namespace {
+
+// Reads the settings file into a store of its own and gives that back; the store in use is left
+// as it is, also when the reading fails.
+std::vector<std::string> read_file_aside(ReadResult& read, std::vector<RejectedLine>* rejected) {
   std::vector<std::string> current = store;
   reset_all_to_defaults();
-  ReadResult read;
   try {
-    read = read_settings_file(settings_path());
+    read = read_settings_file(settings_path(), rejected);
   } catch (...) {
     store.swap(current);
     throw;
   }
-  dropped_lines = read.not_understood + read.comments;
   store.swap(current);
   return current;
+}
+
+}  // namespace
+
+std::vector<std::string> settings_file_values() {
+  ReadResult read;
+  std::vector<std::string> values = read_file_aside(read, nullptr);
+  dropped_lines = read.not_understood + read.comments;
+  return values;
+}
+
+std::vector<RejectedLine> settings_file_rejected_lines() {
+  std::vector<RejectedLine> rejected;
+  ReadResult read;
+  read_file_aside(read, &rejected);
+  return rejected;
 }
 
 void save_if_migrated() {
