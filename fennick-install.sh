@@ -9,8 +9,9 @@
 #
 # Locations: the program goes to $FENNICK_BIN_DIR (default ~/.local/bin), this script, the
 # documentation and the list of installed files to $FENNICK_SHARE (default
-# ~/.local/share/fennick), a launcher of the settings window to ~/.local/share/applications. The
-# tuned Nemo lives under $FENNICK_PREFIX (default ~/.local/opt/fennick), its build cache in
+# ~/.local/share/fennick), a launcher of the settings window to ~/.local/share/applications, the
+# tab completions for bash and zsh to ~/.local/share/bash-completion/completions and
+# ~/.local/share/zsh/site-functions, the manual page to ~/.local/share/man/man1. The tuned Nemo lives under $FENNICK_PREFIX (default ~/.local/opt/fennick), its build cache in
 # ~/.cache/fennick, the powerline font in ~/.local/share/fonts/fennick. The program's own build is
 # kept in ~/.cache/fennick/tool-build, so that installing the same clone again builds only what
 # changed. An absolute XDG_DATA_HOME, XDG_CACHE_HOME or XDG_CONFIG_HOME takes the place of
@@ -44,6 +45,10 @@ build_cache=$cache_home/fennick
 font_dir=$data_home/fonts/fennick
 manifest=$share_dir/installed-files
 launcher=$data_home/applications/fennick.desktop
+bash_completion=$data_home/bash-completion/completions/fennick
+zsh_functions=$data_home/zsh/site-functions
+zsh_completion=$zsh_functions/_fennick
+man_page=$data_home/man/man1/fennick.1
 
 mode=install
 yes=no
@@ -91,6 +96,13 @@ put() { # mode source destination
   fi
   grep -qxF "$3" "$manifest.new" 2>/dev/null || printf '%s\n' "$3" >>"$manifest.new"
   say "installed $3"
+}
+
+# Installs what the program just built prints for the given command words.
+generated() { # words destination
+  # shellcheck disable=SC2086  # the words are split on purpose
+  "$build/fennick" $1 >"$build/generated" || die "fennick $1 failed"
+  put 644 "$build/generated" "$2"
 }
 
 # The desktop launcher of the settings window, for the program installed at $1.
@@ -180,6 +192,10 @@ install_tool() {
   put 644 "$source_dir/README.md" "$share_dir/doc/README.md"
   launcher_text "$bin_dir/fennick" >"$build/fennick.desktop" || die "cannot write the launcher"
   put 644 "$build/fennick.desktop" "$launcher"
+  # The tab completions and the manual page, as the program just built prints them.
+  generated "completion bash" "$bash_completion"
+  generated "completion zsh" "$zsh_completion"
+  generated man "$man_page"
   mv -f "$manifest.new" "$manifest" || die "cannot write $manifest"
 
   say "done: run  fennick  (settings window) or  fennick help"
@@ -187,7 +203,17 @@ install_tool() {
     *":$bin_dir:"*) ;;
     *) say "note: $bin_dir is not on your PATH; add it, or run $bin_dir/fennick" ;;
   esac
+  zsh_note
   say "The tuned Nemo is built separately: sh fennick-install.sh --with-nemo tells where it goes."
+}
+
+# zsh finds the completion only in a folder of its fpath, set before compinit runs; the hook in
+# ~/.zshrc comes too late for that, so the user is told the line to add.
+zsh_note() {
+  command -v zsh >/dev/null 2>&1 || [ -e "$home/.zshrc" ] || return 0
+  grep -qF "$zsh_functions" "$home/.zshrc" 2>/dev/null && return 0
+  say "for tab completion in zsh, add this line to ~/.zshrc before compinit:"
+  say "  fpath=(\"$zsh_functions\" \$fpath)"
 }
 
 # Removes a folder and all it holds, but only one whose own name names the tool: a prefix set
@@ -248,6 +274,11 @@ uninstall_tool() {
   fi
   rm -f "$share_dir/fennick-install.sh"
   rmdir "$share_dir/doc" "$share_dir" 2>/dev/null
+  # The folders of the completions and the manual page go too when nothing else is in them.
+  for folder in "${bash_completion%/*}" "$data_home/bash-completion" "$zsh_functions" \
+    "$data_home/zsh" "${man_page%/*}" "$data_home/man"; do
+    rmdir "$folder" 2>/dev/null
+  done
 
   if [ "$drop_prefix" = yes ]; then remove_tree "$prefix" || failed=1; fi
   if [ "$drop_cache" = yes ]; then remove_tree "$build_cache" || failed=1; fi

@@ -99,6 +99,11 @@ home=$work/home
 bin=$home/.local/bin/fennick
 share=$home/.local/share/fennick
 launcher=$home/.local/share/applications/fennick.desktop
+bash_completion=$home/.local/share/bash-completion/completions/fennick
+zsh_completion=$home/.local/share/zsh/site-functions/_fennick
+man_page=$home/.local/share/man/man1/fennick.1
+installed_files="$bin"$'\n'"$share/fennick-install.sh"$'\n'"$share/doc/README.md"$'\n'"$launcher"
+installed_files+=$'\n'"$bash_completion"$'\n'"$zsh_completion"$'\n'"$man_page"
 prefix=$home/.local/opt/fennick
 cache=$home/.cache/fennick
 fonts=$home/.local/share/fonts/fennick
@@ -121,8 +126,7 @@ install_from_sources() {
   cmp -s "$installer" "$share/fennick-install.sh" || fail 'install: the script copy differs'
   checks=$((checks + 1))
   cmp -s "$src/README.md" "$share/doc/README.md" || fail 'install: the README copy differs'
-  check_eq 'install: list of installed files' \
-    "$bin"$'\n'"$share/fennick-install.sh"$'\n'"$share/doc/README.md"$'\n'"$launcher" \
+  check_eq 'install: list of installed files' "$installed_files" \
     "$(cat "$share/installed-files" 2>/dev/null)"
   check_eq 'install: share folder' $'doc\nfennick-install.sh\ninstalled-files' \
     "$(ls "$share" 2>/dev/null)"
@@ -131,9 +135,24 @@ install_from_sources() {
   # The launcher of the settings window runs the installed program and is a valid entry.
   check_contains 'install: launcher runs the program' "Exec=\"$bin\" gui" "$(cat "$launcher" 2>/dev/null)"
   check_eq 'install: launcher is a valid desktop entry' '' "$(desktop-file-validate "$launcher" 2>&1)"
-  for path in "$bin" "$share/fennick-install.sh" "$share/doc/README.md" "$launcher"; do
+  while IFS= read -r path; do
     check_contains 'install: says what it installed' "installed $path" "$out"
+  done <<<"$installed_files"
+  # The completions and the manual page are what the program prints, and the zsh one needs a
+  # line in ~/.zshrc, which the installer names rather than writes.
+  local words file
+  for words in 'completion bash' 'completion zsh' man; do
+    case $words in
+      *bash) file=$bash_completion ;;
+      *zsh) file=$zsh_completion ;;
+      *) file=$man_page ;;
+    esac
+    # shellcheck disable=SC2086  # the words are split on purpose
+    check_eq "install: $words" "$(in_home "$home" "$bin" $words)" "$(cat "$file" 2>/dev/null)"
   done
+  # shellcheck disable=SC2016  # $fpath is the text to find
+  check_contains 'install: how zsh finds the completion' \
+    $'before compinit:\n  fpath=("'"$home/.local/share/zsh/site-functions"'" $fpath)' "$out"
   check_contains 'install: tells how to start' 'fennick help' "$out"
   check_contains 'install: the program folder is not on PATH' "note: $home/.local/bin" "$out"
   # The build folder stays in the cache, with its logs.
@@ -253,6 +272,10 @@ prepare_for_removal() {
 check_tool_removed() { # what
   check_gone "$1: program" "$bin"
   check_gone "$1: share folder" "$share"
+  local folder
+  for folder in bash-completion zsh man; do
+    check_gone "$1: the folder of the completion or manual page" "$home/.local/share/$folder"
+  done
   check_lacks "$1: hook block" 'fennick' "$(cat "$home/.bashrc")"
   check_eq "$1: gtk.css as it was" '.mine { color: red; }' "$(cat "$home/.config/gtk-3.0/gtk.css")"
   if [ "$enabled" = yes ]; then
@@ -314,8 +337,7 @@ EOF
   checks=$((checks + 1))
   [ -x "$bin" ] || fail "reinstall: $bin missing"
   # Installing over an installation lists every file once.
-  check_eq 'reinstall: list of installed files' \
-    "$bin"$'\n'"$share/fennick-install.sh"$'\n'"$share/doc/README.md"$'\n'"$launcher" \
+  check_eq 'reinstall: list of installed files' "$installed_files" \
     "$(cat "$share/installed-files" 2>/dev/null)"
 }
 
