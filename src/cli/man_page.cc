@@ -57,8 +57,14 @@ const Variable kVariables[] = {
      "Without a command, fennick opens the settings window when DISPLAY is set and prints the "
      "overview of the commands otherwise. The window needs a display."},
     {"FENNICK_FORCE",
-     "Read by prompt.sh, not by fennick: set to 1, it shows the prompt in a terminal that Nemo "
-     "did not start even when terminal.scope is nemo."},
+     "Set to 1, it makes prompt.sh show the prompt in a terminal that Nemo did not start, even "
+     "when terminal.scope is nemo; doctor then does not report the terminal it runs in."},
+    {"PATH",
+     "The folders in which fennick finds the programs it runs (gsettings, fc-list, fc-cache, "
+     "curl, pgrep, nemo) and doctor looks for them."},
+    {"SHELL",
+     "The login shell: doctor reports a missing hook in its rc file even when that file does not "
+     "exist yet."},
 };
 
 std::string text_line(std::string_view text) {
