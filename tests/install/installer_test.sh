@@ -150,6 +150,9 @@ install_from_sources() {
     # shellcheck disable=SC2086  # the words are split on purpose
     check_eq "install: $words" "$(in_home "$home" "$bin" $words)" "$(cat "$file" 2>/dev/null)"
   done
+  # man finds the page through the program's folder on PATH.
+  check_eq 'install: man finds the page' "$man_page" \
+    "$(env -i HOME="$home" PATH="$home/.local/bin:$base_path" man -w fennick 2>&1)"
   # shellcheck disable=SC2016  # $fpath is the text to find
   check_contains 'install: how zsh finds the completion' \
     $'before compinit:\n  fpath=("'"$home/.local/share/zsh/site-functions"'" $fpath)' "$out"
