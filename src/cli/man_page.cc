@@ -123,7 +123,7 @@ std::string usage_markup(std::string_view usage) {
 std::string header() {
   return ".TH FENNICK 1 \"\" \"fennick " + std::string(kVersion) + "\" \"User Commands\"\n" +
          // Names and paths are long words: no hyphenation, no stretched blanks around them.
-         ".nh\n.ad l\n.SH NAME\n" +
+         ".nh\n.ad l\n" + roff_fallbacks() + ".SH NAME\n" +
          text_line(
              "fennick - tune the Nemo file manager: path bar, terminal prompt, panes, "
              "sidebar");
@@ -310,6 +310,16 @@ std::string settings() {
   return out;
 }
 
+// A path in italic, which a narrow page may break after each "/".
+std::string path_markup(const std::string& path) {
+  std::string out;
+  for (char c : roff_italic(path)) {
+    out += c;
+    if (c == '/') out += "\\:";
+  }
+  return out;
+}
+
 // A row of FILES: its paths, each shown on a line of its own, and what the file is (marked).
 struct FileEntry {
   std::vector<std::string> paths;
@@ -383,7 +393,7 @@ std::string files() {
   std::string out = ".SH FILES\n";
   for (const FileEntry& entry : entries) {
     for (size_t i = 0; i < entry.paths.size(); ++i)
-      out += (i == 0 ? ".TP\n" : ".TQ\n") + roff_line(roff_italic(entry.paths[i]));
+      out += (i == 0 ? ".TP\n" : ".TQ\n") + roff_line(path_markup(entry.paths[i]));
     out += marked_line(entry.text);
   }
   return out;

@@ -4,6 +4,15 @@ namespace {
 
 const char kHexDigits[] = "0123456789ABCDEF";
 
+// Characters that groff's ASCII device cannot show, and what it shows instead.
+struct Fallback {
+  char32_t code;
+  const char* ascii;
+};
+const Fallback kFallbacks[] = {
+    {0x2026, "..."},
+};
+
 // Decodes the UTF-8 sequence that starts at text[i] and moves i past it; U+FFFD for a byte that
 // does not start a well-formed sequence.
 char32_t next_code_point(std::string_view text, size_t& i) {
@@ -35,6 +44,15 @@ std::string unicode_escape(char32_t code) {
 }
 
 }  // namespace
+
+std::string roff_fallbacks() {
+  std::string out;
+  for (const Fallback& fallback : kFallbacks) {
+    const std::string name = unicode_escape(fallback.code);
+    out += ".if !c" + name + " .char " + name + " " + fallback.ascii + "\n";
+  }
+  return out;
+}
 
 std::string roff_escaped(std::string_view text) {
   std::string out;

@@ -14,6 +14,10 @@ std::string roff_escaped(std::string_view text);
 std::string roff_bold(std::string_view text);
 std::string roff_italic(std::string_view text);
 
+// Requests, for the start of a page, that give the characters without an ASCII glyph of their
+// own (the ellipsis) a stand-in on a device that has none, such as a terminal in the C locale.
+std::string roff_fallbacks();
+
 // Text in which each span between backquotes, `like this`, is in bold; all of it escaped.
 std::string roff_marked(std::string_view text);
 

@@ -1,7 +1,8 @@
 #!/bin/bash
-# The manual page as man and groff read it: it renders without a warning, is ASCII with no
-# trailing blanks, comes out byte for byte the same whatever folders the environment names, and
-# its rendered text names every command word, every setting and every variable the program reads.
+# The manual page as man and groff read it: it renders without a warning (in the C locale too),
+# is ASCII with no trailing blanks, comes out byte for byte the same whatever folders the
+# environment names, and its rendered text names every command word, every setting and every
+# variable the program reads.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../shell_helpers.sh
@@ -29,6 +30,9 @@ rendered=$(MANPAGER=cat MANWIDTH=80 man -l "$page" 2>"$work/render.err")
 check_eq "man -l exit status" 0 "$?"
 check_eq "man -l stderr" "" "$(cat "$work/render.err")"
 check_contains "rendered header" "FENNICK(1)" "$rendered"
+# A plain-text terminal has no glyph for some characters, and a narrow one breaks long paths.
+LC_ALL=C MANPAGER=cat MANWIDTH=60 man -l "$page" >/dev/null 2>"$work/render.err"
+check_eq "man -l stderr in the C locale, 60 columns" "" "$(cat "$work/render.err")"
 for section in NAME SYNOPSIS DESCRIPTION COMMANDS SETTINGS FILES ENVIRONMENT "EXIT STATUS" \
   "SEE ALSO"; do
   check_contains "section heading" $'\n'"$section"$'\n' "$rendered"
