@@ -83,7 +83,22 @@
   X(g_object_unref, GObject)                             \
   X(g_timeout_add, GLib)                                 \
   X(g_free, GLib)                                        \
-  X(g_set_prgname, GLib)
+  X(g_set_prgname, GLib)                                 \
+  /* the setting controls */                             \
+  X(g_object_set, GObject)                               \
+  X(g_object_ref_sink, GObject)                          \
+  X(gtk_window_get_focus, Gtk)                           \
+  X(gtk_widget_is_ancestor, Gtk)                         \
+  X(gtk_widget_get_accessible, Gtk)                      \
+  X(gtk_widget_set_size_request, Gtk)                    \
+  X(gtk_widget_get_preferred_width, Gtk)                 \
+  X(gtk_label_set_mnemonic_widget, Gtk)                  \
+  X(gtk_container_forall, Gtk)                           \
+  X(gtk_container_get_type, Gtk)                         \
+  X(g_type_check_instance_is_a, GObject)                 \
+  X(gtk_widget_get_ancestor, Gtk)                        \
+  X(gtk_scrolled_window_get_type, Gtk)                   \
+  X(gtk_propagate_event, Gtk)
 
 struct GtkEntryPoints {
 #define FENNICK_GTK_SLOT(name, library) decltype(&::name) name;

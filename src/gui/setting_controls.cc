@@ -1,10 +1,14 @@
 #include "gui/setting_controls.h"
 
 #include <stdexcept>
+#include <vector>
 
 #include "generate/apply.h"
 #include "generate/prompt_pieces.h"
+#include "gui/control_dependencies.h"
+#include "gui/control_names.h"
 #include "gui/control_text.h"
+#include "gui/control_wheel.h"
 #include "gui/previews.h"
 #include "gui/settings_sync.h"
 #include "gui/settings_window.h"
@@ -23,17 +27,68 @@ bool is_modifier_key(guint key) {
   return (key >= 0xFFE1 && key <= 0xFFEE) || (key >= 0xFE01 && key <= 0xFE13);
 }
 
+// The row's slot in one of the window's per-row lists, which grow to the catalogue's size.
+GtkWidget*& row_slot(std::vector<GtkWidget*>& widgets, int index) {
+  if (widgets.size() < static_cast<size_t>(setting_count())) {
+    widgets.resize(static_cast<size_t>(setting_count()), nullptr);
+  }
+  return widgets[static_cast<size_t>(index)];
+}
+
+GtkWidget* row_widget(const std::vector<GtkWidget*>& widgets, int index) {
+  return static_cast<size_t>(index) < widgets.size() ? widgets[static_cast<size_t>(index)]
+                                                     : nullptr;
+}
+
+// The natural width of the widest caption of the catalogue, measured once.
+int caption_width() {
+  static int width = -1;
+  if (width >= 0) return width;
+  GtkWidget* probe = gtk.gtk_label_new(nullptr);
+  (gtk.g_object_ref_sink)(probe);  // (GLib defines a macro of the name)
+  width = 0;
+  for (int i = 0; i < setting_count(); ++i) {
+    gtk.gtk_label_set_text(as<GtkLabel>(probe), std::string(setting_at(i).label).c_str());
+    int minimum = 0, natural = 0;
+    gtk.gtk_widget_get_preferred_width(probe, &minimum, &natural);
+    if (natural > width) width = natural;
+  }
+  gtk.g_object_unref(probe);
+  return width;
+}
+
+// Once both exist, the caption labels the control: a click on the caption focuses the control,
+// and assistive technologies see the relation.
+void link_caption(int index) {
+  GtkWidget* caption = row_widget(window.captions, index);
+  GtkWidget* control = row_widget(window.setting_controls, index);
+  if (caption && control) gtk.gtk_label_set_mnemonic_widget(as<GtkLabel>(caption), control);
+}
+
+void refresh_sensitivity(int index) {
+  GtkWidget* row = row_widget(window.control_rows, index);
+  if (!row) return;
+  const gboolean live = setting_takes_effect(index) ? TRUE : FALSE;
+  gtk.gtk_widget_set_sensitive(row, live);
+  if (GtkWidget* caption = row_widget(window.captions, index)) {
+    gtk.gtk_widget_set_sensitive(caption, live);
+  }
+}
+
 // A box with a colour or font button, the label showing the stored value and a reset button.
 GtkWidget* value_box(int index, GtkWidget* button, const char* set_signal) {
   GtkWidget* box = gtk.gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
   GtkWidget* state = gtk.gtk_label_new("");
   gtk.gtk_label_set_xalign(as<GtkLabel>(state), 0);
   GtkWidget* reset = gtk.gtk_button_new_with_label("reset");
+  const std::string reset_name = reset_button_name(index);
+  gtk.gtk_widget_set_tooltip_text(reset, reset_name.c_str());
+  name_for_assistive_technologies(reset, reset_name, "");
   gtk.gtk_box_pack_start(as<GtkBox>(box), button, FALSE, FALSE, 0);
   gtk.gtk_box_pack_start(as<GtkBox>(box), state, TRUE, TRUE, 0);
   gtk.gtk_box_pack_start(as<GtkBox>(box), reset, FALSE, FALSE, 0);
-  window.setting_controls[static_cast<size_t>(index)] = button;
-  window.state_labels[static_cast<size_t>(index)] = state;
+  row_slot(window.setting_controls, index) = button;
+  row_slot(window.state_labels, index) = state;
   connect_signal(button, set_signal, G_CALLBACK(on_setting_changed), row_data(index));
   connect_signal(reset, "clicked", G_CALLBACK(on_setting_reset), row_data(index));
   return box;
@@ -87,6 +142,16 @@ void connect_signal(gpointer instance, const char* signal, GCallback handler, gp
                             static_cast<GConnectFlags>(0));
 }
 
+GtkWidget* create_caption(int index) {
+  GtkWidget* caption = gtk.gtk_label_new(std::string(setting_at(index).label).c_str());
+  gtk.gtk_label_set_xalign(as<GtkLabel>(caption), 0);
+  gtk.gtk_widget_set_hexpand(caption, FALSE);
+  gtk.gtk_widget_set_size_request(caption, caption_width(), -1);
+  row_slot(window.captions, index) = caption;
+  link_caption(index);
+  return caption;
+}
+
 GtkWidget* create_setting_control(int index) {
   const Setting& row = setting_at(index);
   GtkWidget* control = nullptr;
@@ -98,6 +163,7 @@ GtkWidget* create_setting_control(int index) {
       break;
     case SettingKind::Int:
       control = gtk.gtk_spin_button_new_with_range(row.min, row.max, 1);
+      leave_wheel_to_page_until_focused(control);
       connect_signal(control, "value-changed", G_CALLBACK(on_setting_changed), row_data(index));
       break;
     case SettingKind::Text:
@@ -113,6 +179,7 @@ GtkWidget* create_setting_control(int index) {
       break;
     case SettingKind::Choice: {
       control = gtk.gtk_combo_box_text_new();
+      leave_wheel_to_page_until_focused(control);
       for (std::string_view choice : choice_words(row.choices)) {
         const std::string word(choice);
         gtk.gtk_combo_box_text_append(as<GtkComboBoxText>(control), word.c_str(), word.c_str());
@@ -128,18 +195,23 @@ GtkWidget* create_setting_control(int index) {
       break;
   }
   if (control) {
-    window.setting_controls[static_cast<size_t>(index)] = control;
+    row_slot(window.setting_controls, index) = control;
     widget = control;
   }
   if (!row.hint.empty()) {
     gtk.gtk_widget_set_tooltip_text(widget, std::string(row.hint).c_str());
   }
+  name_for_assistive_technologies(row_widget(window.setting_controls, index),
+                                  std::string(row.label), std::string(row.hint));
+  row_slot(window.control_rows, index) = widget;
+  link_caption(index);
   return widget;
 }
 
 void refresh_control(int index) {
-  GtkWidget* control = window.setting_controls[static_cast<size_t>(index)];
+  GtkWidget* control = row_widget(window.setting_controls, index);
   if (!control) return;
+  refresh_sensitivity(index);
   const std::string& value = stored_value(index);
   window.updating_controls = true;
   switch (setting_at(index).kind) {
@@ -178,6 +250,11 @@ void refresh_control(int index) {
       break;
   }
   window.updating_controls = false;
+}
+
+void refresh_greying() {
+  for (int i = 0; i < setting_count(); ++i)
+    refresh_sensitivity(i);
 }
 
 void refresh_all_controls() {
@@ -226,6 +303,7 @@ gboolean on_key_capture(GtkWidget*, GdkEventKey* event, gpointer row) {
 }
 
 void schedule_apply() {
+  refresh_greying();
   refresh_previews();
   if (window.save_pending) return;
   window.save_pending = true;

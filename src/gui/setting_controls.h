@@ -4,11 +4,17 @@
 
 #include "gui/gtk_binding.h"
 
+// The caption for the page grid: the setting's label, as wide as the widest caption of the
+// catalogue, so that the controls line up on every page however many pages are built.
+GtkWidget* create_caption(int index);
 // The widget for the page grid: the control itself, or a box with a colour or font button.
 GtkWidget* create_setting_control(int index);
-// Shows the stored value in the row's control without feeding back into the store.
+// Shows the stored value in the row's control without feeding back into the store, and greys
+// the row out while the setting has no effect. Rows whose page is not built yet are skipped.
 void refresh_control(int index);
 void refresh_all_controls();
+// Greys out, or makes live again, every built row after a change of the stored values.
+void refresh_greying();
 
 void on_setting_changed(GtkWidget* control, gpointer row);
 void on_setting_reset(GtkWidget* button, gpointer row);

@@ -59,7 +59,9 @@ void merge_from_disk() {
     refresh_control(i);
     taken = true;
   }
-  if (taken) refresh_previews();
+  if (!taken) return;
+  refresh_greying();
+  refresh_previews();
 }
 
 // The windows opened in this process one after another; a check of an older one stops.

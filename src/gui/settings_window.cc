@@ -178,9 +178,7 @@ GtkWidget* build_settings_page(const std::string& title) {
       attach(grid, heading(std::string(setting.group).c_str(), 8), 0, row++, 2);
       last_group = setting.group;
     }
-    GtkWidget* caption = make_label(std::string(setting.label), false);
-    gtk.gtk_widget_set_hexpand(caption, FALSE);
-    attach(grid, caption, 0, row);
+    attach(grid, create_caption(i), 0, row);
     GtkWidget* control = create_setting_control(i);
     gtk.gtk_widget_set_halign(control, GTK_ALIGN_START);
     attach(grid, control, 1, row++);

@@ -25,6 +25,10 @@ struct WindowState {
   bool save_pending = false;        // from a change until the save timer writes it
   pid_t font_download = 0;          // the font install child, while it may still run
   bool font_check_pending = false;  // from starting the font check timer until it runs
+  // Per catalogue row as well, filled when its page is built: the caption, and the widget the
+  // page grid holds (the control, or the box around a colour or font button and its reset).
+  std::vector<GtkWidget*> captions;
+  std::vector<GtkWidget*> control_rows;
 };
 
 extern WindowState window;

@@ -443,6 +443,61 @@ bool press_key(GtkWidget* control, guint keyval, guint state) {
   return handled;
 }
 
+// xdotool with the arguments, on the test X server; the test fails when it does.
+static void xdotool(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(),
+                   {"env", std::string("DISPLAY=") + getenv("FENNICK_TEST_DISPLAY"), "xdotool"});
+  const RunResult run = run_program(arguments);
+  ASSERT_EQ(run.status, 0) << run.err;
+}
+
+// Once xdotool is done, a round trip to the server brings what it sent the window.
+static void handle_what_the_server_sent() {
+  more.gdk_display_sync(more.gdk_display_get_default());
+  run_main_loop_for(50);
+}
+
+void show_test_window() {
+  gtk.gtk_widget_show_all(window.main_window);
+  ASSERT_TRUE(
+      run_main_loop_until([] { return more.gtk_widget_get_mapped(window.main_window); }, 5000));
+  run_main_loop_for(100);
+}
+
+void show_page(int number) {
+  more.gtk_notebook_set_current_page(as<GtkNotebook>(notebook()), number);
+  run_main_loop_until([number] { return more.gtk_widget_get_mapped(page(number)); }, 2000);
+  run_main_loop_for(50);
+}
+
+double page_scrolled(int number) {
+  return more.gtk_adjustment_get_value(
+      more.gtk_scrolled_window_get_vadjustment(as<GtkScrolledWindow>(page(number))));
+}
+
+void point_at(GtkWidget* widget) {
+  int x = 0, y = 0, origin_x = 0, origin_y = 0;
+  GtkAllocation size;
+  more.gtk_widget_get_allocation(widget, &size);
+  ASSERT_TRUE(more.gtk_widget_translate_coordinates(widget, window.main_window, size.width / 2,
+                                                    size.height / 2, &x, &y));
+  more.gdk_window_get_origin(more.gtk_widget_get_window(window.main_window), &origin_x, &origin_y);
+  xdotool({"mousemove", "--sync", std::to_string(origin_x + x), std::to_string(origin_y + y)});
+  handle_what_the_server_sent();
+}
+
+void click_mouse_button(int button) {
+  xdotool({"click", std::to_string(button)});
+  handle_what_the_server_sent();
+}
+
+void type_keys(const std::vector<std::string>& keys) {
+  std::vector<std::string> command = {"key", "--clearmodifiers"};
+  command.insert(command.end(), keys.begin(), keys.end());
+  xdotool(command);
+  handle_what_the_server_sent();
+}
+
 void answer_next_file_dialog(const std::string& path, std::function<void()> after_accept) {
   stop_answering();
   seen_dialog = SeenDialog();

@@ -92,7 +92,22 @@
   X(gtk_file_chooser_get_action)                    \
   X(gdk_rgba_free)                                  \
   X(pango_font_description_free)                    \
-  X(pango_font_description_to_string)
+  X(pango_font_description_to_string)               \
+  X(gtk_notebook_set_current_page)                  \
+  X(gtk_widget_translate_coordinates)               \
+  X(gtk_widget_get_window)                          \
+  X(gtk_widget_get_allocation)                      \
+  X(gtk_widget_get_sensitive)                       \
+  X(gtk_widget_grab_focus)                          \
+  X(gtk_widget_child_focus)                         \
+  X(gtk_widget_get_ancestor)                        \
+  X(gtk_scrolled_window_get_vadjustment)            \
+  X(gtk_adjustment_get_value)                       \
+  X(gtk_adjustment_set_value)                       \
+  X(gtk_label_get_mnemonic_widget)                  \
+  X(gdk_window_get_origin)                          \
+  X(gdk_display_get_default)                        \
+  X(gdk_display_sync)
 
 struct GtkTestCalls {
 #define WINDOW_TEST_SLOT(name) decltype(&::name) name;
@@ -204,6 +219,18 @@ GtkWidget* reset_button_of(const std::string& name);
 
 // Sends a key press through the control's "key-press-event" signal; returns the handler's answer.
 bool press_key(GtkWidget* control, guint keyval, guint state);
+
+// Shows the window and waits until it is mapped and drawn, then shows the page.
+void show_test_window();
+void show_page(int number);
+// The page's vertical scroll position.
+double page_scrolled(int number);
+// Real input through the X server (xdotool): the pointer over the middle of the widget, which
+// must be on screen; a click of the mouse button (4 and 5 are the wheel); keys ("Tab", "space",
+// "shift+Tab"). Each returns once the window has handled what the server sent it.
+void point_at(GtkWidget* widget);
+void click_mouse_button(int button);
+void type_keys(const std::vector<std::string>& keys);
 
 // Answers the next file dialog the window runs, from the main loop while the dialog runs:
 // picks the path (for saving: its folder and name; for opening: selects the file) and accepts,
