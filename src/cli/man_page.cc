@@ -415,8 +415,11 @@ std::string exit_status() {
        "output that cannot be written. uninstall exits with the installer's status."},
       {"2",
        "A usage error: an unknown command, an option or operand the command does not take, a "
-       "missing one, or an unknown page, palette, font step or shell; the usage is printed."},
-      {"3", "The settings window cannot open because GTK 3 (libgtk-3.so.0) cannot be loaded."},
+       "missing one, or an unknown page, palette, font step or shell; the message shows the usage "
+       "or the names that are taken."},
+      {"3",
+       "The settings window cannot open because GTK 3 (libgtk-3.so.0) cannot be loaded; a missing "
+       "display is a failure (1)."},
   };
   std::string out = ".SH EXIT STATUS\n";
   for (const auto& status : statuses)
