@@ -364,6 +364,12 @@ std::string files() {
        "file of the same name as one of fennick's) as it was before fennick changed or "
        "replaced it; a later, different version goes to the next number. A backup is never "
        "overwritten."},
+      {{shown_below("~/.local/opt/fennick", tuned_nemo_path(), prefix_dir())},
+       "The tuned Nemo's executable, which `enable` needs; FENNICK_PREFIX names another "
+       "folder."},
+      {{shown_below("~/.local/share/fennick", installer_script_path(), share_dir())},
+       "The installer, with the README and the list of what it installed; `uninstall` runs it. "
+       "FENNICK_SHARE names another folder; XDG_DATA_HOME does not move it."},
       {{shown_below(data, user_desktop_entry_path(), data_home)},
        "`enable` writes it: " + std::string(kSystemDesktopEntry) +
            " with its Exec lines pointing at the tuned Nemo; `disable` removes it. "
@@ -377,17 +383,10 @@ std::string files() {
        "and `enable`, removed by `action-remove` and `disable`."},
       {{shown_below(data, font_dir(), data_home) + "/"},
        "The MesloLGS NF files that `font install` downloads."},
-      {{shown_below("~/.local/opt/fennick", tuned_nemo_path(), prefix_dir())},
-       "The tuned Nemo's executable, which `enable` needs; FENNICK_PREFIX names another "
-       "folder."},
-      {{shown_below("~/.local/share/fennick", installer_script_path(), share_dir())},
-       "The installer, with the README and the list of what it installed; `uninstall` runs it. "
-       "FENNICK_SHARE names another folder."},
-      {{"~/.local/share/bash-completion/completions/fennick",
-        "~/.local/share/zsh/site-functions/_fennick"},
+      {{data + "/bash-completion/completions/fennick", data + "/zsh/site-functions/_fennick"},
        "The tab completion for bash and zsh as `completion` prints it, installed by "
        "fennick-install.sh."},
-      {{"~/.local/share/man/man1/fennick.1"},
+      {{data + "/man/man1/fennick.1"},
        "This page as `man` prints it, installed by fennick-install.sh."},
   };
   std::string out = ".SH FILES\n";
