@@ -1,15 +1,15 @@
 // fennick's window start-up cut into phases, for gui_startup.sh: the same steps as
 // open_settings_window and run_settings_window (through the window's own functions, in the same
 // order), each followed by a phase mark (phase_clock.h), up to the first map and draw of the
-// window. Title "Fennick phases"; runs until the window is closed, then appends its line to
+// window, and then "pages" once the window has filled its other pages in idle time. Title
+// "Fennick phases"; runs until the window is closed, then appends its line to
 // $BENCH_PHASES_FILE. A diagnostic beside the real `fennick gui`, whose times are the figures.
 #include <string>
 
 #include "bench/phase_clock.h"
-#include "gui/preview_markup.h"
 #include "gui/setting_controls.h"
+#include "gui/settings_sync.h"
 #include "gui/settings_window.h"
-#include "gui/window_actions.h"
 #include "gui/window_state.h"
 #include "settings/catalogue.h"
 #include "settings/locations.h"
@@ -21,9 +21,27 @@ void on_map_event(GtkWidget*, GdkEvent*, gpointer) {
   phase_mark("mapped");
 }
 
+// A close asked for before every page is filled waits for that.
+bool close_asked = false;
+gboolean on_delete(GtkWidget*, GdkEvent*, gpointer) {
+  close_asked = true;
+  return !page_built(page_count());
+}
+
+// Below the window's own page builder, so that it runs once every page is filled.
+gboolean on_pages_built(gpointer) {
+  if (!page_built(page_count())) return TRUE;
+  phase_mark("pages");
+  if (close_asked) gtk.gtk_main_quit();
+  return FALSE;
+}
+
 bool drawn = false;
 void on_draw(GtkWidget*, cairo_t*, gpointer) {
-  if (!drawn) phase_mark("drawn");
+  if (!drawn) {
+    phase_mark("drawn");
+    gtk.g_idle_add_full(G_PRIORITY_LOW + 10, on_pages_built, nullptr, nullptr);
+  }
   drawn = true;
 }
 
@@ -41,14 +59,11 @@ int main() {
   phase_mark("gtk_init");
 
   build_main_window("Fennick phases");
+  follow_settings_file();
   phase_mark("built");
 
-  refresh_font_status();
-  phase_mark("font_status");
-  refresh_all_controls();
-  phase_mark("controls");
-
   connect_signal(window.main_window, "map-event", G_CALLBACK(on_map_event), nullptr);
+  connect_signal(window.main_window, "delete-event", G_CALLBACK(on_delete), nullptr);
   gtk.g_signal_connect_data(window.main_window, "draw", G_CALLBACK(on_draw), nullptr, nullptr,
                             G_CONNECT_AFTER);
   gtk.gtk_widget_show_all(window.main_window);

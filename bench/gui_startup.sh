@@ -1,8 +1,10 @@
 #!/bin/bash
 # Start-up of the settings window: time from exec to the mapped window of `fennick gui`, beside
 # a minimal GTK 3 program with the same notebook (5 pages, the same controls as the catalogue,
-# linked against GTK as usual) and a bare GTK window, all under a private Xvfb. Prints its figures;
-# not part of CI. Goal: fennick within 1.25x of the minimal notebook program.
+# linked against GTK as usual, built eagerly) and a bare GTK window, all under a private Xvfb.
+# Prints its figures; not part of CI. fennick fills only its first page before the window maps
+# and the others after the first draw, so it should beat the eager floor. Goal: fennick's median
+# map at most 0.6x the minimal notebook program's.
 #
 # Timing (bench/map_timer.c): the clock is read, the program forked and executed, and the root
 # window's MapNotify of the top-level with the program's title gives the "map" time; the first
@@ -12,7 +14,8 @@
 #
 # The font detection child (fc-list) is weighed three ways: `fc-list :charset=e0b0 family` timed
 # alone, fennick as it is, and fennick with a stand-in fc-list first on PATH that ends at once
-# (same result as on a machine without a powerline font: nothing found).
+# (same result as on a machine without a powerline font: nothing found). fennick runs it when it
+# fills the Terminal page, after the first draw, so the two should map alike.
 #
 # Then, as a diagnostic, the phases of one start-up (bench/gui_phases.cc: fennick's own window code
 # cut into steps; the minimal programs note theirs too): milliseconds since exec, medians.
@@ -80,8 +83,8 @@ awk '
   END {
     f = "fennick gui"; s = "fennick gui, fc-list stand-in"; n = "minimal notebook program"
     b = "bare GTK window"; c = "fc-list :charset=e0b0 family"
-    printf "\nratio fennick / minimal notebook (median map): %.2f   (paint: %.2f)   goal: <= 1.25 -> %s\n",
-      med[f] / med[n], paint[f] / paint[n], med[f] / med[n] <= 1.25 ? "met" : "MISSED"
+    printf "\nratio fennick / minimal notebook (median map): %.2f   (paint: %.2f)   goal: <= 0.60 -> %s\n",
+      med[f] / med[n], paint[f] / paint[n], med[f] / med[n] <= 0.6 ? "met" : "MISSED"
     printf "ratio fennick with the fc-list stand-in / minimal notebook (map): %.2f   (paint: %.2f)\n",
       med[s] / med[n], paint[s] / paint[n]
     printf "font detection: fc-list alone %.1f ms; fennick with it minus without it %.1f ms (map)," \
@@ -106,7 +109,7 @@ awk '
       cost[r + 1] = map[r, 0] - map[r, 1]
     }
     m = quartiles(ratio, rounds)
-    printf "per round, fennick / minimal notebook (map): median %.2f, quartiles %.2f to %.2f\n", m, q1, q3
+    printf "per round, fennick / minimal notebook (map): median %.2f, quartiles %.2f to %.2f   goal: <= 0.60 -> %s\n", m, q1, q3, m <= 0.6 ? "met" : "MISSED"
     m = quartiles(standin, rounds)
     printf "per round, fennick with the stand-in / minimal notebook (map): median %.2f, quartiles %.2f to %.2f\n", m, q1, q3
     m = quartiles(cost, rounds)
@@ -150,14 +153,14 @@ awk -v keep="$PHASE_RUNS" '
           if (list[j] < list[i]) { t = list[i]; list[i] = list[j]; list[j] = t }
         m = keep % 2 ? list[(keep + 1) / 2] : (list[keep / 2] + list[keep / 2 + 1]) / 2
         printf " %s=%.1f(+%.1f)", phase_name[k], m, m - previous
-        if (program == "fennick" && phase_name[k] == "font_status") font_step = m - previous
         if (program == "fennick" && phase_name[k] == "drawn") fennick_drawn = m
+        if (program == "fennick" && phase_name[k] == "pages") fennick_pages = m
         previous = m
       }
       printf "\n"
     }
-    printf "fennick'"'"'s font detection step (refresh_font_status: fc-list, then a preview refresh):" \
-      " %.1f ms, %.0f%% of its time to the first draw\n", font_step, 100 * font_step / fennick_drawn
+    printf "fennick fills its other pages in idle time: %.1f ms from the first draw to the last" \
+      " page filled\n", fennick_pages - fennick_drawn
   }' "$phases"
 echo "(each phase: median time at its end, and in brackets the difference of the medians with the" \
   "phase before)"

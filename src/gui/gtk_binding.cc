@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 #include "settings/console.h"
@@ -11,7 +12,15 @@ GtkEntryPoints gtk;
 
 namespace {
 
-enum class Library { Gtk, Gdk, GObject, GLib };
+enum class Library { Gtk, Gdk, GObject, GLib, Fontconfig, PangoCairo, PangoFT2 };
+
+// The file of each library, in the order of Library. GTK, GObject and GLib are opened first;
+// the others when their first entry point is reached, so that a failure to open one shows as
+// that symbol missing.
+const char* const kLibraryFiles[] = {
+    "libgtk-3.so.0",      "libgdk-3.so.0",          "libgobject-2.0.so.0", "libglib-2.0.so.0",
+    "libfontconfig.so.1", "libpangocairo-1.0.so.0", "libpangoft2-1.0.so.0"};
+const int kLibraryCount = static_cast<int>(std::size(kLibraryFiles));
 
 struct EntryPoint {
   const char* name;
@@ -38,24 +47,21 @@ void resolve_gtk_symbol(void* handle, const char* name, void** slot) {
 }
 
 bool load_gtk() {
-  void* handles[4] = {};
-  handles[static_cast<int>(Library::Gtk)] = dlopen("libgtk-3.so.0", RTLD_LAZY);
-  handles[static_cast<int>(Library::GObject)] = dlopen("libgobject-2.0.so.0", RTLD_LAZY);
-  handles[static_cast<int>(Library::GLib)] = dlopen("libglib-2.0.so.0", RTLD_LAZY);
-  if (!handles[static_cast<int>(Library::Gtk)] || !handles[static_cast<int>(Library::GObject)] ||
-      !handles[static_cast<int>(Library::GLib)]) {
-    print_err(
-        "fennick: cannot load GTK 3 (libgtk-3.so.0); use the command line instead \xE2\x80\x94 "
-        "fennick help\n");
-    return false;
+  void* handles[kLibraryCount] = {};
+  for (Library opened_first : {Library::Gtk, Library::GObject, Library::GLib}) {
+    const int index = static_cast<int>(opened_first);
+    handles[index] = dlopen(kLibraryFiles[index], RTLD_LAZY);
+    if (!handles[index]) {
+      print_err(
+          "fennick: cannot load GTK 3 (libgtk-3.so.0); use the command line instead \xE2\x80\x94 "
+          "fennick help\n");
+      return false;
+    }
   }
   for (const EntryPoint& entry : kEntryPoints) {
-    // GDK is opened only when its one entry point is reached; a failure to open it shows as
-    // that symbol missing.
-    if (entry.library == Library::Gdk && !handles[static_cast<int>(Library::Gdk)]) {
-      handles[static_cast<int>(Library::Gdk)] = dlopen("libgdk-3.so.0", RTLD_LAZY);
-    }
-    resolve_gtk_symbol(handles[static_cast<int>(entry.library)], entry.name, entry.slot);
+    const int index = static_cast<int>(entry.library);
+    if (!handles[index]) handles[index] = dlopen(kLibraryFiles[index], RTLD_LAZY);
+    resolve_gtk_symbol(handles[index], entry.name, entry.slot);
   }
   return true;
 }

@@ -1,8 +1,12 @@
 // GTK 3, opened at run time: the program links no GTK, so every command but the window works
-// on a machine without it. The window reaches GTK, GDK, GObject and GLib only through `gtk`.
+// on a machine without it. The window reaches GTK, GDK, GObject, GLib, Pango and fontconfig only
+// through `gtk`.
 #pragma once
 
+#include <fontconfig/fontconfig.h>
 #include <gtk/gtk.h>
+#include <pango/pangocairo.h>
+#include <pango/pangofc-fontmap.h>
 
 // Every entry point the window needs, in the order they are resolved (the first one missing is
 // the one reported), with the library each comes from.
@@ -98,7 +102,15 @@
   X(g_type_check_instance_is_a, GObject)                 \
   X(gtk_widget_get_ancestor, Gtk)                        \
   X(gtk_scrolled_window_get_type, Gtk)                   \
-  X(gtk_propagate_event, Gtk)
+  X(gtk_propagate_event, Gtk)                            \
+  /* the pages filled later, the font reload */          \
+  X(g_idle_add_full, GLib)                               \
+  X(g_source_remove, GLib)                               \
+  X(g_signal_handler_disconnect, GObject)                \
+  X(gtk_button_set_label, Gtk)                           \
+  X(FcConfigAppFontAddDir, Fontconfig)                   \
+  X(pango_cairo_font_map_get_default, PangoCairo)        \
+  X(pango_fc_font_map_config_changed, PangoFT2)
 
 struct GtkEntryPoints {
 #define FENNICK_GTK_SLOT(name, library) decltype(&::name) name;

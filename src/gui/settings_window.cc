@@ -64,8 +64,8 @@ GtkWidget* wrapped_label(const std::string& text, int max_width) {
 }
 
 // Whether a page holds settings that only the tuned Nemo reads.
-bool read_by_the_tuned_nemo_only(const SettingsPage* page) {
-  return page && (page->id == Page::Panes || page->id == Page::Sidebar);
+bool read_by_the_tuned_nemo_only(const SettingsPage& page) {
+  return page.id == Page::Panes || page.id == Page::Sidebar;
 }
 
 // Whether a tuned Nemo is in its place; an unusable FENNICK_PREFIX counts as none here (the
@@ -115,6 +115,7 @@ int add_page_extras(GtkWidget* grid, PageExtras extras, int row) {
       GtkWidget* install = action_button("Install MesloLGS NF font\xE2\x80\xA6",
                                          G_CALLBACK(on_install_font_clicked));
       gtk.gtk_widget_set_tooltip_text(install, kInstallFontTooltip);
+      window.install_font_button = install;
       GtkWidget* use =
           action_button("Use it in my terminal", G_CALLBACK(on_terminal_font_clicked), 1);
       gtk.gtk_widget_set_tooltip_text(use, kUseFontTooltip);
@@ -156,12 +157,13 @@ void show_status(const std::string& text) {
   if (window.status_label) gtk.gtk_label_set_text(as<GtkLabel>(window.status_label), text.c_str());
 }
 
-GtkWidget* build_settings_page(const std::string& title) {
+// Fills the scrolled window that holds the page in the notebook.
+void fill_settings_page(GtkWidget* scrolled, const SettingsPage& page) {
+  const std::string_view title = page.title;
   GtkWidget* grid = gtk.gtk_grid_new();
   gtk.gtk_grid_set_row_spacing(as<GtkGrid>(grid), 8);
   gtk.gtk_grid_set_column_spacing(as<GtkGrid>(grid), 14);
   gtk.gtk_container_set_border_width(as<GtkContainer>(grid), 14);
-  const SettingsPage* page = find_page(title);
   int row = 0;
   if (read_by_the_tuned_nemo_only(page) && !tuned_nemo_installed()) {
     attach(grid,
@@ -193,21 +195,12 @@ GtkWidget* build_settings_page(const std::string& title) {
       attach(grid, hint, 1, row++);
     }
   }
-  if (page) add_page_extras(grid, page->extras, row);
-
-  GtkWidget* scrolled = gtk.gtk_scrolled_window_new(nullptr, nullptr);
-  gtk.gtk_scrolled_window_set_policy(as<GtkScrolledWindow>(scrolled), GTK_POLICY_NEVER,
-                                     GTK_POLICY_AUTOMATIC);
+  add_page_extras(grid, page.extras, row);
   gtk.gtk_container_add(as<GtkContainer>(scrolled), grid);
-  return scrolled;
 }
 
-GtkWidget* build_backup_page() {
-  GtkWidget* grid = gtk.gtk_grid_new();
-  gtk.gtk_grid_set_row_spacing(as<GtkGrid>(grid), 10);
-  gtk.gtk_grid_set_column_spacing(as<GtkGrid>(grid), 14);
-  gtk.gtk_container_set_border_width(as<GtkContainer>(grid), 14);
-
+// Fills the Backup tab's grid, which is its page in the notebook.
+void fill_backup_page(GtkWidget* grid) {
   attach(grid, make_label("Save, restore and share your settings", true), 0, 0, 3);
   GtkWidget* where = make_label("All settings live in one file:\n" + settings_path(), false);
   gtk.gtk_label_set_selectable(as<GtkLabel>(where), TRUE);
@@ -237,7 +230,103 @@ GtkWidget* build_backup_page() {
                        "(Fennick\xE2\x80\xA6) and restart from there (Restart Nemo to apply).",
                        80),
          0, 6, 3);
-  return grid;
+}
+
+// The empty child a page has in the notebook until it is filled: the scrolled window of a
+// catalogue page, the grid of the Backup tab.
+GtkWidget* empty_page(int number) {
+  if (number == page_count()) {
+    GtkWidget* grid = gtk.gtk_grid_new();
+    gtk.gtk_grid_set_row_spacing(as<GtkGrid>(grid), 10);
+    gtk.gtk_grid_set_column_spacing(as<GtkGrid>(grid), 14);
+    gtk.gtk_container_set_border_width(as<GtkContainer>(grid), 14);
+    return grid;
+  }
+  GtkWidget* scrolled = gtk.gtk_scrolled_window_new(nullptr, nullptr);
+  gtk.gtk_scrolled_window_set_policy(as<GtkScrolledWindow>(scrolled), GTK_POLICY_NEVER,
+                                     GTK_POLICY_AUTOMATIC);
+  return scrolled;
+}
+
+// Shows the stored values in a page just filled, and what its previews and font line say.
+void refresh_page(int number) {
+  if (number == page_count()) return;
+  const SettingsPage& page = page_at(number);
+  for (int i = 0; i < setting_count(); ++i) {
+    if (setting_at(i).page == page.title) refresh_control(i);
+  }
+  // The font detection runs a child process; only the Terminal page shows what it finds.
+  if (page.extras == PageExtras::PromptPreviewAndFont) {
+    refresh_font_status();
+  } else {
+    refresh_previews();
+  }
+}
+
+bool every_page_built() {
+  for (GtkWidget* unbuilt : window.unbuilt_pages) {
+    if (unbuilt) return false;
+  }
+  return true;
+}
+
+// One page per idle call, below everything else the main loop has to do.
+gboolean on_build_next_page(gpointer) {
+  for (size_t number = 0; number < window.unbuilt_pages.size(); ++number) {
+    if (window.unbuilt_pages[number]) {
+      build_page(static_cast<int>(number));
+      break;
+    }
+  }
+  if (!every_page_built()) return TRUE;
+  window.page_builder = 0;
+  return FALSE;
+}
+
+gboolean on_first_draw(GtkWidget*, cairo_t*, gpointer) {
+  gtk.g_signal_handler_disconnect(window.main_window, window.first_draw_handler);
+  window.first_draw_handler = 0;
+  if (!every_page_built() && !window.page_builder) {
+    window.page_builder = gtk.g_idle_add_full(G_PRIORITY_LOW, on_build_next_page, nullptr, nullptr);
+  }
+  return FALSE;
+}
+
+// A message in the status line belongs to the action on the page it was shown for.
+void on_switch_page(GtkNotebook*, GtkWidget*, guint number, gpointer) {
+  if (!window.notebook) return;
+  build_page(static_cast<int>(number));
+  show_status(resting_status());
+}
+
+// Before the window's widgets go: nothing is built into them any more.
+void on_window_destroyed(GtkWidget*, gpointer) {
+  window.notebook = nullptr;
+  if (window.page_builder) gtk.g_source_remove(window.page_builder);
+  window.page_builder = 0;
+}
+
+std::string resting_status() {
+  return "Settings: " + settings_path();
+}
+
+bool page_built(int number) {
+  return number >= 0 && static_cast<size_t>(number) < window.unbuilt_pages.size() &&
+         !window.unbuilt_pages[static_cast<size_t>(number)];
+}
+
+void build_page(int number) {
+  if (number < 0 || static_cast<size_t>(number) >= window.unbuilt_pages.size()) return;
+  GtkWidget* child = window.unbuilt_pages[static_cast<size_t>(number)];
+  if (!child) return;
+  window.unbuilt_pages[static_cast<size_t>(number)] = nullptr;
+  if (number == page_count()) {
+    fill_backup_page(child);
+  } else {
+    fill_settings_page(child, page_at(number));
+  }
+  refresh_page(number);
+  gtk.gtk_widget_show_all(child);
 }
 
 void build_main_window(const std::string& title) {
@@ -248,33 +337,42 @@ void build_main_window(const std::string& title) {
   window.main_window = gtk.gtk_window_new(GTK_WINDOW_TOPLEVEL);
   GtkWindow* main_window = as<GtkWindow>(window.main_window);
   gtk.gtk_window_set_title(main_window, title.c_str());
+  // Every page fits this size, so that the window keeps it when a later page is filled.
   gtk.gtk_window_set_default_size(main_window, 820, 780);
   gtk.gtk_window_set_position(main_window, GTK_WIN_POS_CENTER);
   gtk.gtk_window_set_icon_name(main_window, "preferences-system");
+  connect_signal(window.main_window, "destroy", G_CALLBACK(on_window_destroyed), nullptr);
   connect_signal(window.main_window, "destroy", G_CALLBACK(gtk.gtk_main_quit), nullptr);
 
   GtkWidget* box = gtk.gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
   gtk.gtk_container_add(as<GtkContainer>(window.main_window), box);
-  GtkWidget* notebook = gtk.gtk_notebook_new();
-  gtk.gtk_widget_set_vexpand(notebook, TRUE);
-  gtk.gtk_box_pack_start(as<GtkBox>(box), notebook, TRUE, TRUE, 0);
+  window.notebook = gtk.gtk_notebook_new();
+  gtk.gtk_widget_set_vexpand(window.notebook, TRUE);
+  gtk.gtk_box_pack_start(as<GtkBox>(box), window.notebook, TRUE, TRUE, 0);
 
   window.page_stylesheet = gtk.gtk_css_provider_new();
   gtk.gtk_style_context_add_provider_for_screen(
       gtk.gdk_screen_get_default(), reinterpret_cast<GtkStyleProvider*>(window.page_stylesheet),
       GTK_STYLE_PROVIDER_PRIORITY_USER);
 
-  for (int i = 0; i < page_count(); ++i) {
-    const std::string page_title(page_at(i).title);
-    gtk.gtk_notebook_append_page(as<GtkNotebook>(notebook), build_settings_page(page_title),
-                                 gtk.gtk_label_new(page_title.c_str()));
+  // Every tab from the start, so that the tab strip never changes; the pages are empty until
+  // they are filled.
+  for (int number = 0; number <= page_count(); ++number) {
+    GtkWidget* child = empty_page(number);
+    const std::string tab(number < page_count() ? page_at(number).title : "Backup");
+    gtk.gtk_notebook_append_page(as<GtkNotebook>(window.notebook), child,
+                                 gtk.gtk_label_new(tab.c_str()));
+    window.unbuilt_pages.push_back(child);
   }
-  gtk.gtk_notebook_append_page(as<GtkNotebook>(notebook), build_backup_page(),
-                               gtk.gtk_label_new("Backup"));
 
-  window.status_label = make_label("Settings: " + settings_path(), false);
+  window.status_label = make_label(resting_status(), false);
   gtk.gtk_widget_set_margin_bottom(window.status_label, 6);
   gtk.gtk_box_pack_start(as<GtkBox>(box), window.status_label, FALSE, FALSE, 10);
+
+  build_page(0);
+  connect_signal(window.notebook, "switch-page", G_CALLBACK(on_switch_page), nullptr);
+  window.first_draw_handler = gtk.g_signal_connect_data(
+      window.main_window, "draw", G_CALLBACK(on_first_draw), nullptr, nullptr, G_CONNECT_AFTER);
 }
 
 bool open_settings_window() {
@@ -289,8 +387,6 @@ bool open_settings_window() {
   }
   gtk.g_set_prgname("fennick");
   build_main_window("Fennick");
-  refresh_font_status();
-  refresh_all_controls();
   follow_settings_file();
   return true;
 }

@@ -29,6 +29,12 @@ struct WindowState {
   // page grid holds (the control, or the box around a colour or font button and its reset).
   std::vector<GtkWidget*> captions;
   std::vector<GtkWidget*> control_rows;
+  // The pages are filled when first shown, or one by one in idle time after the first draw.
+  GtkWidget* notebook = nullptr;
+  std::vector<GtkWidget*> unbuilt_pages;  // per notebook page: its empty child, until filled
+  gulong first_draw_handler = 0;          // until the first draw has queued page_builder
+  guint page_builder = 0;                 // the idle source filling the remaining pages
+  GtkWidget* install_font_button = nullptr;
 };
 
 extern WindowState window;

@@ -17,10 +17,13 @@
   void fake_##name() {}
 #define FAKE_DEFINE_1(name)
 #define FAKE_Gtk(name) FAKE_CAT(FAKE_DEFINE_, FAKE_OMITTED(name))(name)
-// GDK, GObject and GLib come from the real libraries.
+// GDK, GObject, GLib, fontconfig and Pango come from the real libraries.
 #define FAKE_Gdk(name)
 #define FAKE_GObject(name)
 #define FAKE_GLib(name)
+#define FAKE_Fontconfig(name)
+#define FAKE_PangoCairo(name)
+#define FAKE_PangoFT2(name)
 #define FAKE_ENTRY(name, library) FAKE_##library(name)
 
 FENNICK_GTK_ENTRY_POINTS(FAKE_ENTRY)

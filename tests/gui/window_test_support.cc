@@ -241,14 +241,20 @@ int stylesheet_errors() {
   return parsing_errors;
 }
 
-bool open_test_window() {
+bool open_test_window(bool every_page) {
   complaints.clear();
   timers.clear();
   parsing_errors = 0;
   parsing_messages.clear();
   if (!open_settings_window()) return false;
+  if (every_page) build_every_page();
   watch_test_window();
   return true;
+}
+
+void build_every_page() {
+  for (int number = 0; number <= page_count(); ++number)
+    build_page(number);
 }
 
 void watch_test_window() {

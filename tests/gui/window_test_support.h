@@ -107,7 +107,17 @@
   X(gtk_label_get_mnemonic_widget)                  \
   X(gdk_window_get_origin)                          \
   X(gdk_display_get_default)                        \
-  X(gdk_display_sync)
+  X(gdk_display_sync)                               \
+  X(gtk_notebook_get_current_page)                  \
+  X(gtk_window_get_size)                            \
+  X(gtk_label_get_layout)                           \
+  X(pango_layout_get_unknown_glyphs_count)          \
+  X(gtk_widget_get_pango_context)                   \
+  X(pango_context_load_font)                        \
+  X(pango_font_describe)                            \
+  X(pango_font_description_from_string)             \
+  X(pango_font_description_get_family)              \
+  X(FcConfigAppFontClear)
 
 struct GtkTestCalls {
 #define WINDOW_TEST_SLOT(name) decltype(&::name) name;
@@ -134,8 +144,11 @@ std::vector<WindowTimer>& window_timers();
 int pending_window_timers();
 
 // Opens a fresh window (open_settings_window) and starts watching it: timers, stylesheet
-// parsing errors, GTK messages. False when GTK could not be loaded.
-bool open_test_window();
+// parsing errors, GTK messages. Every page is built at once, unless EVERY_PAGE is false: then
+// only what the window builds itself. False when GTK could not be loaded.
+bool open_test_window(bool every_page = true);
+// Builds each page the window has not built yet.
+void build_every_page();
 // Starts watching a window opened otherwise (by run_settings_window).
 void watch_test_window();
 // Destroys the window and forgets it.
