@@ -28,6 +28,8 @@
 namespace {
 
 const guint kFontCheckDelayMs = 9000;
+const char kDownloadedFamily[] = "MesloLGS NF";
+const char kFontInstalledLabel[] = "MesloLGS NF font installed";
 const char kDownloadingText[] =
     "Downloading MesloLGS NF (4 files, about 10 MB) into ~/.local/share/fonts/fennick \xE2\x80\xA6";
 
@@ -81,6 +83,14 @@ std::string hook_status(const std::vector<BlockUpdate>& updates) {
   return text + (added ? ". Open a new terminal." : ".");
 }
 
+// Lets the running window draw with the fonts just downloaded into the program's font folder:
+// fontconfig takes them in as the application's own, and Pango forgets the fonts it has chosen.
+void take_in_downloaded_fonts() {
+  gtk.FcConfigAppFontAddDir(nullptr, reinterpret_cast<const FcChar8*>(font_dir().c_str()));
+  gtk.pango_fc_font_map_config_changed(
+      reinterpret_cast<PangoFcFontMap*>(gtk.pango_cairo_font_map_get_default()));
+}
+
 }  // namespace
 
 GtkWidget* action_button(const char* label, GCallback handler, int value) {
@@ -114,6 +124,11 @@ std::string choose_settings_file(const std::string& title, bool saving) {
 
 void refresh_font_status() {
   window.detected_font = find_powerline_font();
+  // Once the font the button downloads is there, the button has nothing left to do.
+  if (window.install_font_button && window.detected_font == kDownloadedFamily) {
+    gtk.gtk_button_set_label(as<GtkButton>(window.install_font_button), kFontInstalledLabel);
+    gtk.gtk_widget_set_sensitive(window.install_font_button, FALSE);
+  }
   if (window.font_status) {
     const std::string text =
         window.detected_font.empty()
@@ -222,7 +237,9 @@ void on_install_font_clicked(GtkWidget*, gpointer) {
 
 gboolean on_font_timer(gpointer) {
   window.font_check_pending = false;
-  if (window.font_download != 0 && has_ended(window.font_download)) window.font_download = 0;
+  const bool ended = window.font_download != 0 && has_ended(window.font_download);
+  if (ended) window.font_download = 0;
+  if (ended) take_in_downloaded_fonts();
   refresh_font_status();
   show_status(window.detected_font.empty()
                   ? "Font download did not finish (see: fennick font install)"
