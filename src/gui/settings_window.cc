@@ -157,6 +157,8 @@ void show_status(const std::string& text) {
   if (window.status_label) gtk.gtk_label_set_text(as<GtkLabel>(window.status_label), text.c_str());
 }
 
+namespace {
+
 // Fills the scrolled window that holds the page in the notebook.
 void fill_settings_page(GtkWidget* scrolled, const SettingsPage& page) {
   const std::string_view title = page.title;
@@ -305,6 +307,8 @@ void on_window_destroyed(GtkWidget*, gpointer) {
   if (window.page_builder) gtk.g_source_remove(window.page_builder);
   window.page_builder = 0;
 }
+
+}  // namespace
 
 std::string resting_status() {
   return "Settings: " + settings_path();

@@ -68,7 +68,9 @@ shoot() { # file previous-signature
   done
 }
 
-# The tabs take the keyboard: Ctrl+Page Down moves to the next one.
+# The tabs take the keyboard: Ctrl+Page Down moves to the next one. The window fills a page when
+# its tab is first selected, if idle time has not filled it already, and before drawing it; shoot
+# waits for a new picture that has stopped changing, so each picture is of the filled page.
 xdotool windowfocus --sync "$window"
 number=0
 signature=none
