@@ -112,11 +112,6 @@
   X(gtk_window_get_size)                            \
   X(gtk_label_get_layout)                           \
   X(pango_layout_get_unknown_glyphs_count)          \
-  X(gtk_widget_get_pango_context)                   \
-  X(pango_context_load_font)                        \
-  X(pango_font_describe)                            \
-  X(pango_font_description_from_string)             \
-  X(pango_font_description_get_family)              \
   X(FcConfigAppFontClear)
 
 struct GtkTestCalls {
