@@ -6,6 +6,8 @@
 #include "fonts/powerline_font.h"
 #include "fonts/terminal_font.h"
 #include "generate/apply.h"
+#include "gui/control_names.h"
+#include "gui/control_wheel.h"
 #include "gui/previews.h"
 #include "gui/setting_controls.h"
 #include "gui/settings_sync.h"
@@ -148,6 +150,8 @@ GtkWidget* create_palette_picker() {
                                   kPalettes[i].description);
   }
   connect_signal(picker, "changed", G_CALLBACK(on_palette_changed), nullptr);
+  leave_wheel_to_page_until_focused(picker);
+  name_for_assistive_technologies(picker, "Colour-blind-safe presets for the read-only colour", "");
   window.palette_picker = picker;
   return picker;
 }
