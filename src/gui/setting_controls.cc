@@ -40,20 +40,22 @@ GtkWidget* row_widget(const std::vector<GtkWidget*>& widgets, int index) {
                                                      : nullptr;
 }
 
-// The natural width of the widest caption of the catalogue, measured once.
+// The natural width of the widest caption of the catalogue, measured once, each on a shown label
+// of its own (a hidden label measures nothing, and one out of any window keeps the size it
+// measured first).
 int caption_width() {
   static int width = -1;
   if (width >= 0) return width;
-  GtkWidget* probe = gtk.gtk_label_new(nullptr);
-  (gtk.g_object_ref_sink)(probe);  // (GLib defines a macro of the name)
   width = 0;
   for (int i = 0; i < setting_count(); ++i) {
-    gtk.gtk_label_set_text(as<GtkLabel>(probe), std::string(setting_at(i).label).c_str());
+    GtkWidget* probe = gtk.gtk_label_new(std::string(setting_at(i).label).c_str());
+    (gtk.g_object_ref_sink)(probe);  // (GLib defines a macro of the name)
+    gtk.gtk_widget_show_all(probe);
     int minimum = 0, natural = 0;
     gtk.gtk_widget_get_preferred_width(probe, &minimum, &natural);
     if (natural > width) width = natural;
+    gtk.g_object_unref(probe);
   }
-  gtk.g_object_unref(probe);
   return width;
 }
 
@@ -203,6 +205,9 @@ GtkWidget* create_setting_control(int index) {
   }
   name_for_assistive_technologies(row_widget(window.setting_controls, index),
                                   std::string(row.label), std::string(row.hint));
+  // The control column takes any room the page needs beyond the two columns (a long line over
+  // both), so that the caption column keeps its width.
+  gtk.gtk_widget_set_hexpand(widget, TRUE);
   row_slot(window.control_rows, index) = widget;
   link_caption(index);
   return widget;

@@ -98,6 +98,7 @@
   X(gtk_widget_get_window)                          \
   X(gtk_widget_get_allocation)                      \
   X(gtk_widget_get_sensitive)                       \
+  X(gtk_widget_is_sensitive)                        \
   X(gtk_widget_grab_focus)                          \
   X(gtk_widget_child_focus)                         \
   X(gtk_widget_get_ancestor)                        \
