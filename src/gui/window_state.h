@@ -17,6 +17,7 @@ struct WindowState {
   std::vector<GtkWidget*> setting_controls;   // one per catalogue row
   std::vector<GtkWidget*> state_labels;       // the value beside a colour or font button
   std::string detected_font;                  // the installed powerline family, or empty
+                                              // (looked for when the Terminal page is filled)
   GtkWidget* path_bar_preview = nullptr;
   GtkWidget* prompt_preview = nullptr;
   GtkWidget* font_status = nullptr;
