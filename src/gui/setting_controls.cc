@@ -22,9 +22,18 @@ namespace {
 
 const guint kSaveDelayMs = 350;
 const guint kEscape = 0xFF1B;
+const guint kTab = 0xFF09;
+const guint kLeftTab = 0xFE20;  // Shift+Tab
 
 bool is_modifier_key(guint key) {
   return (key >= 0xFFE1 && key <= 0xFFEE) || (key >= 0xFE01 && key <= 0xFE13);
+}
+
+// Tab and Shift+Tab alone move the focus on, out of a key field as out of any other control;
+// with Ctrl, Alt or Super they are keys to capture like any other.
+bool moves_focus(const GdkEventKey* event, GdkModifierType mask) {
+  const guint modifiers = event->state & mask & ~GDK_SHIFT_MASK;
+  return (event->keyval == kTab || event->keyval == kLeftTab) && modifiers == 0;
 }
 
 // The row's slot in one of the window's per-row lists, which grow to the catalogue's size.
@@ -289,12 +298,13 @@ void on_setting_reset(GtkWidget*, gpointer row) {
 
 gboolean on_key_capture(GtkWidget*, GdkEventKey* event, gpointer row) {
   const int index = row_of(row);
+  const GdkModifierType mask = gtk.gtk_accelerator_get_default_mod_mask();
+  if (moves_focus(event, mask)) return FALSE;
   if (event->keyval == kEscape) {
     store_value(index, "");
     refresh_control(index);
     schedule_apply();
   } else if (!is_modifier_key(event->keyval)) {
-    const GdkModifierType mask = gtk.gtk_accelerator_get_default_mod_mask();
     gchar* name =
         gtk.gtk_accelerator_name(event->keyval, static_cast<GdkModifierType>(event->state & mask));
     if (name) {
@@ -304,7 +314,7 @@ gboolean on_key_capture(GtkWidget*, GdkEventKey* event, gpointer row) {
       schedule_apply();
     }
   }
-  return TRUE;  // consumed: Tab stays in the field, Escape never reaches the window
+  return TRUE;  // consumed: Escape never reaches the window
 }
 
 void schedule_apply() {

@@ -44,17 +44,6 @@ std::set<std::string> names_in(const char* list) {
   return names;
 }
 
-// Sets the value through the control, as a click or a choice in the window would.
-void change_in_window(const std::string& name, const std::string& value) {
-  GtkWidget* control = control_of(name);
-  if (value == "true" || value == "false") {
-    gtk.gtk_toggle_button_set_active(as<GtkToggleButton>(control), value == "true");
-  } else {
-    gtk.gtk_combo_box_set_active_id(as<GtkComboBox>(control), value.c_str());
-  }
-  ASSERT_EQ(stored(name), value);
-}
-
 // Every built row is live unless it is one of the greyed; the caption and, for a colour or font,
 // the reset button follow the control.
 void expect_greyed(const std::set<std::string>& greyed) {
@@ -75,13 +64,13 @@ void expect_greyed(const std::set<std::string>& greyed) {
 
 TEST_F(WindowTest, ControlsWithoutEffectAreGreyedUntilTheirSettingAllowsThem) {
   for (const Rule& rule : kRules)
-    change_in_window(rule.master, rule.live);
+    set_in_window(rule.master, rule.live);
   expect_greyed({});
   for (const Rule& rule : kRules) {
     SCOPED_TRACE(std::string(rule.master) + "=" + rule.dead);
-    change_in_window(rule.master, rule.dead);
+    set_in_window(rule.master, rule.dead);
     expect_greyed(names_in(rule.dependents));
-    change_in_window(rule.master, rule.live);
+    set_in_window(rule.master, rule.live);
     expect_greyed({});
   }
 }

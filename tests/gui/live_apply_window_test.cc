@@ -426,14 +426,18 @@ TEST_F(WindowTest, AKeyCombinationIsStoredAsGtkNamesIt) {
   EXPECT_NE(read_file(settings_path()).find("\nkey_paste=<Super>x\n"), std::string::npos);
 }
 
-// Tab is a key like any other in a key field: it is stored, and the handler keeps it from moving
-// the focus on.
-TEST_F(WindowTest, TabIsCapturedLikeAnyOtherKey) {
+// Tab and Shift+Tab alone move the focus on out of a key field, as out of any control: the
+// handler leaves them to the window and stores nothing. With Ctrl they are keys like any other.
+TEST_F(WindowTest, TabMovesOnAndCtrlTabIsCaptured) {
   GtkWidget* field = control_of("panes.key_right");
-  EXPECT_TRUE(press_key(field, GDK_KEY_Tab, 0));
-  EXPECT_EQ(stored("panes.key_right"), "Tab");
-  EXPECT_EQ(entry_text("panes.key_right"), "Tab");
-  EXPECT_TRUE(press_key(field, GDK_KEY_ISO_Left_Tab, GDK_SHIFT_MASK));
-  EXPECT_EQ(stored("panes.key_right"), "<Shift>ISO_Left_Tab");
-  EXPECT_EQ(entry_text("panes.key_right"), "Shift+ISO_Left_Tab");
+  EXPECT_FALSE(press_key(field, GDK_KEY_Tab, 0));
+  EXPECT_FALSE(press_key(field, GDK_KEY_ISO_Left_Tab, GDK_SHIFT_MASK | GDK_MOD2_MASK));
+  EXPECT_EQ(stored("panes.key_right"), "F6");
+  EXPECT_FALSE(window.save_pending);
+  EXPECT_TRUE(press_key(field, GDK_KEY_Tab, GDK_CONTROL_MASK));
+  EXPECT_EQ(stored("panes.key_right"), "<Primary>Tab");
+  EXPECT_EQ(entry_text("panes.key_right"), "Ctrl+Tab");
+  EXPECT_TRUE(press_key(field, GDK_KEY_ISO_Left_Tab, GDK_CONTROL_MASK | GDK_SHIFT_MASK));
+  EXPECT_EQ(stored("panes.key_right"), "<Primary><Shift>ISO_Left_Tab");
+  EXPECT_EQ(entry_text("panes.key_right"), "Ctrl+Shift+ISO_Left_Tab");
 }

@@ -449,6 +449,17 @@ bool press_key(GtkWidget* control, guint keyval, guint state) {
   return handled;
 }
 
+void set_in_window(const std::string& name, const std::string& value) {
+  GtkWidget* control = control_of(name);
+  ASSERT_NE(control, nullptr) << name;
+  if (setting_at(row_index(name)).kind == SettingKind::Bool) {
+    gtk.gtk_toggle_button_set_active(as<GtkToggleButton>(control), value == "true");
+  } else {
+    gtk.gtk_combo_box_set_active_id(as<GtkComboBox>(control), value.c_str());
+  }
+  ASSERT_EQ(stored(name), value);
+}
+
 // xdotool with the arguments, on the test X server; the test fails when it does.
 static void xdotool(std::vector<std::string> arguments) {
   arguments.insert(arguments.begin(),
@@ -498,7 +509,9 @@ void click_mouse_button(int button) {
 }
 
 void type_keys(const std::vector<std::string>& keys) {
-  std::vector<std::string> command = {"key", "--clearmodifiers"};
+  // To the window's keyboard focus: the server's input focus goes to the window first.
+  std::vector<std::string> command = {"search",      "--onlyvisible", "--name", "^Fennick$",
+                                      "windowfocus", "--sync",        "key",    "--clearmodifiers"};
   command.insert(command.end(), keys.begin(), keys.end());
   xdotool(command);
   handle_what_the_server_sent();

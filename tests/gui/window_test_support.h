@@ -229,6 +229,10 @@ GtkWidget* reset_button_of(const std::string& name);
 // Sends a key press through the control's "key-press-event" signal; returns the handler's answer.
 bool press_key(GtkWidget* control, guint keyval, guint state);
 
+// Sets a check box or a combo box of a setting as a click or a choice in the window would, so
+// that the value is the window's own change (kept when a save merges with the file).
+void set_in_window(const std::string& name, const std::string& value);
+
 // Shows the window and waits until it is mapped and drawn, then shows the page.
 void show_test_window();
 void show_page(int number);
@@ -236,7 +240,8 @@ void show_page(int number);
 double page_scrolled(int number);
 // Real input through the X server (xdotool): the pointer over the middle of the widget, which
 // must be on screen; a click of the mouse button (4 and 5 are the wheel); keys ("Tab", "space",
-// "shift+Tab"). Each returns once the window has handled what the server sent it.
+// "shift+Tab") to the window, which gets the server's input focus. Each returns once the window
+// has handled what the server sent it.
 void point_at(GtkWidget* widget);
 void click_mouse_button(int button);
 void type_keys(const std::vector<std::string>& keys);
