@@ -1,14 +1,10 @@
 #!/usr/bin/python3
-"""Checks the settings window through the accessibility tree, as a screen reader sees it.
+"""The settings window as a screen reader sees it: accessibility_tree.py CATALOGUE_SOURCE
 
-usage: accessibility_tree.py CATALOGUE_SOURCE
-
-Finds the running application named fennick on the accessibility bus, selects every page tab
-(a page is built when first selected), and checks on every settings page that each setting's
-control is named by its caption and described by its hint, that every reset button names a
-colour or font setting of its page (no two alike), and that no button or control is nameless.
-The expected captions and hints are read from the catalogue's source. Prints one line per
-failure and the summary; exits 1 on any failure.
+Selects every page tab of the running fennick (a page is filled when first selected) and checks
+that each setting's control is named and labelled by its caption and described by its hint (as
+the catalogue's source has them), that each reset button names a colour or font setting of its
+page and no two are alike, and that no control or button is nameless. Exits 1 on a failure.
 """
 import faulthandler
 import re
@@ -17,143 +13,96 @@ import time
 
 import pyatspi
 
-failures = []
-checks = 0
+failures, checks = [], 0
+RESETTABLE = ("SettingKind::Colour", "SettingKind::Font")
+CONTROLS = {pyatspi.ROLE_CHECK_BOX, pyatspi.ROLE_SPIN_BUTTON, pyatspi.ROLE_COMBO_BOX,
+            pyatspi.ROLE_TEXT, pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TOGGLE_BUTTON}
 
 
 def check(what, ok, detail=""):
     global checks
     checks += 1
     if not ok:
-        failures.append("%s%s" % (what, ": " + detail if detail else ""))
+        failures.append(what + (": " + detail if detail else ""))
 
 
 def catalogue(path):
-    """The settings rows of the catalogue source: dicts with page, group, label, hint, kind."""
+    """The rows of the catalogue source as dicts (C string literals joined and unescaped)."""
     source = open(path, encoding="utf-8").read()
-    pages = dict(re.findall(r"\{\.id = Page::(\w+), \.title = \"([^\"]*)\"", source))
+    titles = dict(re.findall(r'\.id = Page::(\w+), \.title = "([^"]*)"', source))
     literal = r'"(?:[^"\\]|\\.)*"'
-    field = re.compile(r"\.(\w+)\s*=\s*((?:%s\s*)+|[\w:]+)" % literal)
     rows = []
     for block in re.findall(r"\{\.section = .*?\}(?=,\s*(?:\{\.section|\}))", source, re.S):
-        row = {}
-        for name, value in field.findall(block):
-            if value.startswith('"'):
-                parts = re.findall(literal, value)
-                value = "".join(re.sub(r"\\(.)", r"\1", part[1:-1]) for part in parts)
-            row[name] = value
-        page_constant = row["page"]  # kPathBarPage and so on
-        row["page"] = pages[page_constant[1:-4]]
-        row.setdefault("hint", "")
+        row = {"hint": ""}
+        for name, value in re.findall(r"\.(\w+)\s*=\s*((?:%s\s*)+|[\w:]+)" % literal, block):
+            row[name] = "".join(re.sub(r"\\(.)", r"\1", part[1:-1])
+                                for part in re.findall(literal, value)) or value
+        row["page"] = titles[row["page"][1:-4]]  # kPathBarPage: PathBar
         rows.append(row)
     return rows
 
 
 def until(condition, seconds):
     end = time.monotonic() + seconds
-    while True:
-        value = condition()
-        if value or time.monotonic() > end:
-            return value
+    while not (value := condition()) and time.monotonic() < end:
         time.sleep(0.1)
+    return value
 
 
 def descendants(node):
-    """Every accessible under node, its cached children dropped first (a page fills late)."""
-    node.clear_cache()
-    found = []
-    stack = [node]
+    node.clear_cache()  # a page filled late has new children
+    found, stack = [], [node]
     while stack:
-        current = stack.pop()
-        try:
-            count = current.get_child_count()
-        except Exception:
-            continue
-        for i in range(count):
-            child = current.get_child_at_index(i)
+        for child in stack.pop():
             if child is not None:
                 found.append(child)
                 stack.append(child)
     return found
 
 
-def labelled_by(node):
-    for relation in node.getRelationSet():
-        if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
-            return [relation.getTarget(i) for i in range(relation.getNTargets())]
-    return []
-
-
-def fennick_application():
-    desktop = pyatspi.Registry.getDesktop(0)
-    for app in desktop:
-        if app is not None and app.name == "fennick":
-            return app
-    return None
-
-
-CONTROL_ROLES = {pyatspi.ROLE_CHECK_BOX, pyatspi.ROLE_SPIN_BUTTON, pyatspi.ROLE_COMBO_BOX,
-                 pyatspi.ROLE_TEXT, pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TOGGLE_BUTTON}
+def labels_of(node):
+    return [relation.getTarget(i) for relation in node.getRelationSet()
+            if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY
+            for i in range(relation.getNTargets())]
 
 
 def main():
-    # A call the window never answers shows where it hung, before the caller's time limit.
-    faulthandler.dump_traceback_later(40, exit=True)
+    faulthandler.dump_traceback_later(40, exit=True)  # where it hung, should the window not answer
     rows = catalogue(sys.argv[1])
-    app = until(fennick_application, 30)
-    if app is None:
-        print("FAIL: no application named fennick on the accessibility bus")
+    app = until(lambda: next((app for app in pyatspi.Registry.getDesktop(0)
+                              if app is not None and app.name == "fennick"), None), 30)
+    tab_list = app and until(lambda: next((node for node in descendants(app)
+                                           if node.getRole() == pyatspi.ROLE_PAGE_TAB_LIST), None), 20)
+    if not tab_list:
+        print("FAIL: no fennick window with page tabs on the accessibility bus")
         return 1
-    tab_list = until(lambda: next((node for node in descendants(app)
-                                   if node.getRole() == pyatspi.ROLE_PAGE_TAB_LIST), None), 20)
-    if tab_list is None:
-        print("FAIL: the window shows no page tabs")
-        return 1
-    tabs = [tab_list.get_child_at_index(i) for i in range(tab_list.get_child_count())]
-    titles = [tab.name for tab in tabs]
-    page_titles = []
-    for row in rows:
-        if row["page"] not in page_titles:
-            page_titles.append(row["page"])
-    check("tab titles", titles[:len(page_titles)] == page_titles, repr(titles))
-    reset_names = []
+    tabs = list(tab_list)
+    check("every page has its tab", {row["page"] for row in rows} <= {tab.name for tab in tabs})
+    all_resets = []
     for number, tab in enumerate(tabs):
         tab_list.querySelection().selectChild(number)
         on_page = [row for row in rows if row["page"] == tab.name]
         expected = sorted((row["label"], row["hint"]) for row in on_page)
-
-        def labelled_controls():
-            nodes = [node for node in descendants(tab) if labelled_by(node)]
-            return [nodes] if len(nodes) >= len(expected) else None
-
-        controls = (until(labelled_controls, 15) or [[]])[0]
-        seen = sorted((node.name, node.description) for node in controls)
-        check("%s: the controls' names and descriptions" % tab.name, seen == expected,
-              "expected %r, got %r" % (expected, seen))
-        for node in controls:
-            captions = [label.name for label in labelled_by(node)]
-            check("%s: %r is labelled by its caption" % (tab.name, node.name),
-                  captions == [node.name], repr(captions))
+        controls = until(lambda: (lambda found: [found] if len(found) >= len(expected) else None)(
+            [node for node in descendants(tab) if labels_of(node)]), 15) or [[]]
+        seen = sorted((node.name, node.description) for node in controls[0])
+        check(tab.name + ": names and descriptions", seen == expected, "%r, not %r" % (seen, expected))
+        for node in controls[0]:
+            check(tab.name + ": labelled by its caption: " + node.name,
+                  [label.name for label in labels_of(node)] == [node.name])
         everything = descendants(tab)
         for node in everything:
-            if node.getRole() in CONTROL_ROLES:
+            if node.getRole() in CONTROLS:
                 check("%s: a %s has a name" % (tab.name, node.getRoleName()), node.name != "")
-        resets = [node.name for node in everything
-                  if node.getRole() == pyatspi.ROLE_PUSH_BUTTON and node.name.startswith("Reset ")
-                  and node.name != "Reset everything"]
-        resettable = [row["label"] for row in on_page if row["kind"] in ("SettingKind::Colour",
-                                                                         "SettingKind::Font")]
-        check("%s: one reset button per colour and font setting" % tab.name,
-              len(resets) == len(resettable), "%r for %r" % (resets, resettable))
+        resets = [node.name for node in everything if node.getRole() == pyatspi.ROLE_PUSH_BUTTON
+                  and node.name.startswith("Reset ") and node.name != "Reset everything"]
+        captions = [row["label"] for row in on_page if row["kind"] in RESETTABLE]
+        check(tab.name + ": a reset button per colour and font", len(resets) == len(captions))
         for name in resets:
-            check("%s: %r names one of its settings" % (tab.name, name),
-                  any(name == "Reset " + label or name.startswith("Reset " + label + " ")
-                      for label in resettable))
-        reset_names += resets
-    check("no two reset buttons have the same name", len(set(reset_names)) == len(reset_names),
-          repr(sorted(reset_names)))
-    check("every setting seen", sum(1 for row in rows if row["page"] in titles) == len(rows))
-
+            check(tab.name + ": names its setting: " + name,
+                  any(re.fullmatch("Reset %s( .*)?" % re.escape(caption), name) for caption in captions))
+        all_resets += resets
+    check("no two reset buttons alike", len(set(all_resets)) == len(all_resets), repr(all_resets))
     for failure in failures:
         print("FAIL: " + failure)
     print("%d passed, %d failed" % (checks - len(failures), len(failures)))

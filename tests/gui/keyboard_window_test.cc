@@ -66,17 +66,6 @@ void focus_on(GtkWidget* widget, const std::string& setting) {
   more.gtk_widget_grab_focus(widget);
 }
 
-GtkWidget* open_dialog(const std::string& type) {
-  GList* toplevels = more.gtk_window_list_toplevels();
-  GtkWidget* found = nullptr;
-  for (GList* item = toplevels; item; item = item->next) {
-    GtkWidget* widget = static_cast<GtkWidget*>(item->data);
-    if (type_of(widget) == type && more.gtk_widget_get_mapped(widget)) found = widget;
-  }
-  more.g_list_free(toplevels);
-  return found;
-}
-
 }  // namespace
 
 TEST_F(KeyboardTest, TabReachesEveryControlAndResetButtonInRowOrder) {
@@ -141,8 +130,8 @@ TEST_F(KeyboardTest, EachKindOfControlWorksFromTheKeyboard) {
     focus_on(control_of(setting), setting);
     type_keys({"space"});
     GtkWidget* opened = nullptr;
-    EXPECT_TRUE(
-        run_main_loop_until([&] { return (opened = open_dialog(dialog)) != nullptr; }, 3000))
+    EXPECT_TRUE(run_main_loop_until(
+        [&] { return (opened = open_window_of_type(dialog)) != nullptr; }, 3000))
         << setting;
     if (opened) more.gtk_dialog_response(as<GtkDialog>(opened), GTK_RESPONSE_CANCEL);
   }

@@ -144,18 +144,6 @@ void stop_answering() {
   answer.reset();
 }
 
-// The mapped top-level window of the given type, if any.
-GtkWidget* open_window_of_type(const std::string& type) {
-  GList* toplevels = more.gtk_window_list_toplevels();
-  GtkWidget* found = nullptr;
-  for (GList* item = toplevels; item; item = item->next) {
-    GtkWidget* widget = static_cast<GtkWidget*>(item->data);
-    if (type_of(widget) == type && more.gtk_widget_get_mapped(widget)) found = widget;
-  }
-  more.g_list_free(toplevels);
-  return found;
-}
-
 // After an accepted save: answers the question whether to replace an existing file.
 gboolean confirm_overwrite(gpointer) {
   if (GtkWidget* question = open_window_of_type("GtkMessageDialog")) {
@@ -220,6 +208,17 @@ gboolean answer_file_dialog(gpointer) {
 }
 
 }  // namespace
+
+GtkWidget* open_window_of_type(const std::string& type) {
+  GList* toplevels = more.gtk_window_list_toplevels();
+  GtkWidget* found = nullptr;
+  for (GList* item = toplevels; item; item = item->next) {
+    GtkWidget* widget = static_cast<GtkWidget*>(item->data);
+    if (type_of(widget) == type && more.gtk_widget_get_mapped(widget)) found = widget;
+  }
+  more.g_list_free(toplevels);
+  return found;
+}
 
 std::vector<std::string>& gtk_complaints() {
   return complaints;

@@ -100,12 +100,9 @@
   X(gtk_widget_get_sensitive)                       \
   X(gtk_widget_is_sensitive)                        \
   X(gtk_widget_grab_focus)                          \
-  X(gtk_widget_child_focus)                         \
-  X(gtk_widget_get_ancestor)                        \
   X(gtk_scrolled_window_get_vadjustment)            \
   X(gtk_adjustment_get_value)                       \
   X(gtk_adjustment_set_value)                       \
-  X(gtk_label_get_mnemonic_widget)                  \
   X(gdk_window_get_origin)                          \
   X(gdk_display_get_default)                        \
   X(gdk_display_sync)                               \
@@ -214,6 +211,8 @@ std::string label_text(GtkWidget* label);    // what the label shows
 std::string label_markup(GtkWidget* label);  // the markup or text it was given
 std::string tooltip_of(GtkWidget* widget);   // empty when there is none
 std::string status_text();
+// The mapped top-level window of the given type ("GtkColorChooserDialog"), if any.
+GtkWidget* open_window_of_type(const std::string& type);
 // Finds a button with exactly this label anywhere in the window; fails the test when none.
 GtkWidget* button_labelled(const std::string& label);
 void click(GtkWidget* button);
