@@ -31,9 +31,9 @@ inline const std::vector<std::string>& font_names() {
   return names;
 }
 
-// The real font files, kept beside the project.
+// The real font files, as the default font source serves them, in the test data.
 inline std::string real_font_folder() {
-  return std::string(kSourceDir) + "/../shared/fonts/MesloLGS-NF";
+  return std::string(kSourceDir) + "/tests/data/fonts/MesloLGS-NF";
 }
 
 inline std::string escaped_blanks(const std::string& name) {

@@ -66,7 +66,7 @@ TEST_F(Sha256CrossCheckTest, AgreesWithSha256sumOnRandomBytes) {
 }
 
 TEST(Sha256Test, TheFontFilesMatchTheirPublishedDigests) {
-  const std::string folder = std::string(kSourceDir) + "/../shared/fonts/MesloLGS-NF";
+  const std::string folder = std::string(kSourceDir) + "/tests/data/fonts/MesloLGS-NF";
   const std::string sums = read_file(folder + "/SHA256SUMS");
   ASSERT_FALSE(sums.empty());
   size_t start = 0;

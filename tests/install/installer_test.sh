@@ -455,7 +455,7 @@ removal_restores_the_terminal_font() {
     cp "$work/built-fennick" "$fh/.local/bin/fennick"
     cp "$installer" "$fh/.local/share/fennick/fennick-install.sh"
     printf '%s\n' "$fh/.local/bin/fennick" >"$fh/.local/share/fennick/installed-files"
-    cp "$src/../shared/fonts/MesloLGS-NF/MesloLGS NF Regular.ttf" "$fonts/"
+    cp "$src/tests/data/fonts/MesloLGS-NF/MesloLGS NF Regular.ttf" "$fonts/"
   }
   # shellcheck disable=SC2016  # the inner shell expands them
   run in_font_home sh -c 'gsettings set "$1" list "[$3]" && gsettings set "$1" default "$3" &&
