@@ -37,7 +37,7 @@ if [ -z "$(wait_for_fennick_window)" ]; then
   fail "no window appeared; standard error: $(cat "$work/err")"
   finish
 fi
-if ! timeout 50 /usr/bin/python3 "$here/accessibility_tree.py" "$FENNICK_SRC/src/settings/catalogue.cc" \
+if ! timeout 300 /usr/bin/python3 "$here/accessibility_tree.py" "$FENNICK_SRC/src/settings/catalogue.cc" \
   >"$work/report" 2>&1; then
   fail "the accessibility tree: $(cat "$work/report") (fennick's standard error: $(cat "$work/err"))"
 else

@@ -67,12 +67,12 @@ def labels_of(node):
 
 
 def main():
-    faulthandler.dump_traceback_later(40, exit=True)  # where it hung, should the window not answer
+    faulthandler.dump_traceback_later(280, exit=True)  # where it hung, should the window not answer
     rows = catalogue(sys.argv[1])
     app = until(lambda: next((app for app in pyatspi.Registry.getDesktop(0)
-                              if app is not None and app.name == "fennick"), None), 30)
+                              if app is not None and app.name == "fennick"), None), 120)
     tab_list = app and until(lambda: next((node for node in descendants(app)
-                                           if node.getRole() == pyatspi.ROLE_PAGE_TAB_LIST), None), 20)
+                                           if node.getRole() == pyatspi.ROLE_PAGE_TAB_LIST), None), 120)
     if not tab_list:
         print("FAIL: no fennick window with page tabs on the accessibility bus")
         return 1
@@ -84,7 +84,7 @@ def main():
         on_page = [row for row in rows if row["page"] == tab.name]
         expected = sorted((row["label"], row["hint"]) for row in on_page)
         controls = until(lambda: (lambda found: [found] if len(found) >= len(expected) else None)(
-            [node for node in descendants(tab) if labels_of(node)]), 15) or [[]]
+            [node for node in descendants(tab) if labels_of(node)]), 120) or [[]]
         seen = sorted((node.name, node.description) for node in controls[0])
         check(tab.name + ": names and descriptions", seen == expected, "%r, not %r" % (seen, expected))
         for node in controls[0]:

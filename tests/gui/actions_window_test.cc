@@ -36,7 +36,7 @@ std::string ellipsis(const std::string& label) {
 }
 
 bool saved_by_timer() {
-  return run_main_loop_until([] { return !window.save_pending; }, 3000);
+  return run_main_loop_until([] { return !window.save_pending; }, kPatienceMs);
 }
 
 void expect_written_from_store() {
@@ -190,7 +190,7 @@ TEST_F(WindowTest, RestartQuitsNemoAndStartsTheTunedOneAgain) {
             "Restarting Nemo: every Nemo window closes and Nemo starts again in a moment.");
   // The quit comes at once, the start about 1.5 s later; the window answers meanwhile.
   ASSERT_TRUE(run_main_loop_until(
-      [&] { return file_exists(log) && split_lines(read_file(log)).size() >= 2; }, 8000))
+      [&] { return file_exists(log) && split_lines(read_file(log)).size() >= 2; }, kPatienceMs))
       << (file_exists(log) ? read_file(log) : "nothing started");
   const std::vector<std::string> lines = split_lines(read_file(log));
   ASSERT_EQ(lines.size(), 2u) << read_file(log);
@@ -639,7 +639,7 @@ TEST_F(FontWindowTest, OneFontDownloadAtATime) {
   const pid_t first = window.font_download;
   ASSERT_GT(first, 0);
   // The child is the program's own `font install --yes`: its download reaches the server.
-  EXPECT_EQ(server.next_request(10000), "GET /fonts/MesloLGS%20NF%20Regular.ttf HTTP/1.1");
+  EXPECT_EQ(server.next_request(kPatienceMs), "GET /fonts/MesloLGS%20NF%20Regular.ttf HTTP/1.1");
   EXPECT_EQ(executable_of(first), kFennickBinary);
   EXPECT_EQ(font_timers(), 1);
 
@@ -665,7 +665,7 @@ TEST_F(FontWindowTest, OneFontDownloadAtATime) {
 
   // The download fails; the next check collects the child.
   server.hang_up();
-  ASSERT_TRUE(run_main_loop_until([&] { return has_finished(first); }, 10000));
+  ASSERT_TRUE(run_main_loop_until([&] { return has_finished(first); }, kPatienceMs));
   EXPECT_FALSE(on_font_timer(nullptr));
   EXPECT_EQ(status_text(), "Font download did not finish (see: fennick font install)");
   EXPECT_EQ(window.font_download, 0);
@@ -676,7 +676,7 @@ TEST_F(FontWindowTest, OneFontDownloadAtATime) {
   const pid_t second = window.font_download;
   EXPECT_GT(second, 0);
   EXPECT_NE(second, first);
-  EXPECT_EQ(server.next_request(10000), "GET /fonts/MesloLGS%20NF%20Regular.ttf HTTP/1.1");
+  EXPECT_EQ(server.next_request(kPatienceMs), "GET /fonts/MesloLGS%20NF%20Regular.ttf HTTP/1.1");
   EXPECT_EQ(font_timers(), 3);
   server.hang_up();
   if (second > 0) {

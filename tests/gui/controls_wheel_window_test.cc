@@ -56,7 +56,8 @@ TEST_P(WheelTest, ScrollsThePageUntilTheControlHasTheFocus) {
     const double before = page_scrolled(kSidebarPage);
     point_at(control);
     click_mouse_button(button);
-    ASSERT_TRUE(run_main_loop_until([&] { return page_scrolled(kSidebarPage) != before; }, 2000))
+    ASSERT_TRUE(
+        run_main_loop_until([&] { return page_scrolled(kSidebarPage) != before; }, kPatienceMs))
         << "wheel " << button << " did not scroll the page";
     EXPECT_EQ(button == kWheelDown, page_scrolled(kSidebarPage) > before);
     EXPECT_EQ(stored(name), GetParam().start);
@@ -67,7 +68,7 @@ TEST_P(WheelTest, ScrollsThePageUntilTheControlHasTheFocus) {
   const double scrolled = page_scrolled(kSidebarPage);
   point_at(control);
   click_mouse_button(kWheelUp);
-  EXPECT_TRUE(run_main_loop_until([&] { return stored(name) == GetParam().after_up; }, 2000))
+  EXPECT_TRUE(run_main_loop_until([&] { return stored(name) == GetParam().after_up; }, kPatienceMs))
       << stored(name);
   EXPECT_EQ(page_scrolled(kSidebarPage), scrolled);
   EXPECT_TRUE(window.save_pending);

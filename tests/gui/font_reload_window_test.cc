@@ -51,7 +51,7 @@ TEST_F(FontReloadTest, ThePreviewUsesTheDownloadedFontAtOnce) {
   click(install);
   const pid_t download = window.font_download;
   ASSERT_GT(download, 0);
-  ASSERT_TRUE(run_main_loop_until([&] { return has_exited(download); }, 60000));
+  ASSERT_TRUE(run_main_loop_until([&] { return has_exited(download); }, kPatienceMs));
   EXPECT_FALSE(on_font_timer(nullptr));
 
   EXPECT_EQ(status_text(), "Font ready: MesloLGS NF");

@@ -131,7 +131,7 @@ TEST_F(KeyboardTest, EachKindOfControlWorksFromTheKeyboard) {
     type_keys({"space"});
     GtkWidget* opened = nullptr;
     EXPECT_TRUE(run_main_loop_until(
-        [&] { return (opened = open_window_of_type(dialog)) != nullptr; }, 3000))
+        [&] { return (opened = open_window_of_type(dialog)) != nullptr; }, kPatienceMs))
         << setting;
     if (opened) more.gtk_dialog_response(as<GtkDialog>(opened), GTK_RESPONSE_CANCEL);
   }

@@ -78,7 +78,7 @@ TEST_F(LazyPagesTest, AfterTheFirstDrawTheRestFillsInIdleTimeAndTheWindowKeepsIt
   show_test_window();
   const std::pair<int, int> shown = window_size();
   EXPECT_EQ(shown, std::make_pair(820, 780));
-  ASSERT_TRUE(run_main_loop_until([] { return page_built(page_count()); }, 10000));
+  ASSERT_TRUE(run_main_loop_until([] { return page_built(page_count()); }, kPatienceMs));
   EXPECT_EQ(window.page_builder, 0u);
   EXPECT_EQ(more.gtk_notebook_get_current_page(as<GtkNotebook>(notebook())), 0);
   for (int number = 1; number <= page_count(); ++number) {

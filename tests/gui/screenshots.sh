@@ -48,7 +48,7 @@ if [ -z "$window" ]; then
   exit 1
 fi
 # Takes the picture until it shows something new (the first: anything at all) and has stopped
-# changing, for at most 5 seconds: the window draws in its own time. Sets signature.
+# changing, for at most a minute: the window draws in its own time. Sets signature.
 shoot() { # file previous-signature
   tries=0
   last=
@@ -60,7 +60,7 @@ shoot() { # file previous-signature
     fi
     last=$signature
     tries=$((tries + 1))
-    if [ "$tries" -ge 50 ]; then
+    if [ "$tries" -ge 600 ]; then
       echo "$0: $1 does not settle" >&2
       return 1
     fi

@@ -81,7 +81,7 @@ export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
 tries=0
 until [ -S "$work/bus" ]; do
   tries=$((tries + 1))
-  [ "$tries" -gt 100 ] && die "the private session bus did not start: $(cat "$work/bus.log")"
+  [ "$tries" -gt 1200 ] && die "the private session bus did not start: $(cat "$work/bus.log")"
   sleep 0.05
 done
 
@@ -102,13 +102,20 @@ check_eq 'the private settings reach Nemo' false \
 dir=$HOME/a/b/c/d
 mkdir -p "$dir"
 
-# Waits for the visible window of class CLASS and prints its id; empty after 20 seconds.
-find_window() { # class
-  timeout 20 xdotool search --sync --onlyvisible --class "$1" 2>/dev/null | head -n 1
+# Waits for the visible window of class CLASS that the process PID shows and prints its id;
+# empty when the process ends first, or after two minutes (room for a loaded machine).
+find_window() { # class pid
+  local tries=0 found
+  while kill -0 "$2" 2>/dev/null && [ "$tries" -lt 1200 ]; do
+    found=$(xdotool search --onlyvisible --class "$1" 2>/dev/null | head -n 1)
+    [ -n "$found" ] && { echo "$found"; return; }
+    tries=$((tries + 1))
+    sleep 0.1
+  done
 }
 
 # Photographs window WINDOW into FILE once it shows something and has stopped changing (the
-# window draws in its own time); fails when it does not settle within 10 seconds.
+# window draws in its own time); fails when it does not settle within a minute.
 shoot() { # window file
   local tries=0 last="" signature
   while :; do
@@ -118,7 +125,7 @@ shoot() { # window file
       last=$signature
     fi
     tries=$((tries + 1))
-    [ "$tries" -ge 50 ] && return 1
+    [ "$tries" -ge 300 ] && return 1
     sleep 0.2
   done
   if [ -n "${FENNICK_SHOTS_DIR:-}" ]; then
@@ -139,7 +146,7 @@ loud_pixels() { # file [height]
 nemo_picture() { # name
   nemo --no-desktop "$dir" >"$work/$1-nemo.log" 2>&1 &
   nemo_pid=$!
-  window=$(find_window '^nemo$')
+  window=$(find_window '^nemo$' "$nemo_pid")
   [ -n "$window" ] || die "$1: the stock Nemo showed no window: $(cat "$work/$1-nemo.log")"
   shoot "$window" "$work/$1.png" || die "$1: the Nemo window did not settle"
 }
@@ -147,8 +154,8 @@ nemo_picture() { # name
 # Quits Nemo the ordinary way, through its session bus.
 quit_nemo() { # name
   nemo -q >>"$work/$1-nemo.log" 2>&1
-  if ! wait_for_exit "$nemo_pid" 10 >/dev/null; then
-    fail "$1: nemo -q did not end Nemo within 10 seconds"
+  if ! wait_for_exit "$nemo_pid" 60 >/dev/null; then
+    fail "$1: nemo -q did not end Nemo within a minute"
     end_child "$nemo_pid"
   fi
   nemo_pid=
@@ -159,7 +166,7 @@ quit_nemo() { # name
 chooser_picture() { # name
   zenity --file-selection --filename="$dir/" >"$work/$1-zenity.log" 2>&1 &
   zenity_pid=$!
-  window=$(find_window '^zenity$')
+  window=$(find_window '^zenity$' "$zenity_pid")
   [ -n "$window" ] || die "$1: zenity showed no file chooser: $(cat "$work/$1-zenity.log")"
   shoot "$window" "$work/$1.png" || die "$1: the file chooser did not settle"
   end_child "$zenity_pid"

@@ -99,8 +99,8 @@ class WindowEnvironment : public ::testing::Environment {
     more.g_log_set_writer_func(record_message, nullptr, nullptr);
     ASSERT_TRUE(open_test_window());
     gtk.gtk_widget_show_all(window.main_window);
-    EXPECT_TRUE(
-        run_main_loop_until([] { return more.gtk_widget_get_mapped(window.main_window); }, 5000));
+    EXPECT_TRUE(run_main_loop_until([] { return more.gtk_widget_get_mapped(window.main_window); },
+                                    kPatienceMs));
     GtkRequisition natural;
     more.gtk_widget_get_preferred_size(window.main_window, nullptr, &natural);
     run_main_loop_for(50);
@@ -154,8 +154,30 @@ gboolean confirm_overwrite(gpointer) {
   return open_window_of_type("GtkFileChooserDialog") && now_ms() < answer->deadline;
 }
 
+// The file chooser inside a file dialog.
+GtkWidget* chooser_widget_in(GtkWidget* widget) {
+  if (type_of(widget) == "GtkFileChooserWidget") return widget;
+  if (!more.g_type_check_instance_is_a(reinterpret_cast<GTypeInstance*>(widget),
+                                       more.gtk_container_get_type())) {
+    return nullptr;
+  }
+  for (GtkWidget* child : children_of(widget)) {
+    if (GtkWidget* found = chooser_widget_in(child)) return found;
+  }
+  return nullptr;
+}
+
+// True once the dialog's file chooser has nothing of its own waiting in the main loop (loading
+// the folder, following a typed name). Answered before that, the dialog is destroyed with a
+// timer of the chooser's still due, which then works on the destroyed file list.
+bool dialog_settled(GtkWidget* dialog) {
+  GtkWidget* chooser = chooser_widget_in(dialog);
+  return chooser && !more.g_main_context_find_source_by_user_data(nullptr, chooser);
+}
+
 gboolean answer_file_dialog(gpointer) {
   GtkWidget* dialog = open_window_of_type("GtkFileChooserDialog");
+  if (dialog && !dialog_settled(dialog) && now_ms() < answer->deadline) return TRUE;
   if (!dialog) {
     if (now_ms() < answer->deadline) return TRUE;
     ADD_FAILURE() << "no file dialog appeared";
@@ -190,7 +212,7 @@ gboolean answer_file_dialog(gpointer) {
   }
   // The dialog takes the choice in the background; it is accepted once it shows.
   gchar* chosen = more.gtk_file_chooser_get_filename(chooser);
-  const bool ready = chosen && answer->path == chosen;
+  const bool ready = chosen && answer->path == chosen && dialog_settled(dialog);
   gtk.g_free(chosen);
   if (!ready) {
     if (now_ms() < answer->deadline) return TRUE;
@@ -201,7 +223,7 @@ gboolean answer_file_dialog(gpointer) {
   more.gtk_dialog_response(as<GtkDialog>(dialog), GTK_RESPONSE_ACCEPT);
   if (answer->after_accept) answer->after_accept();
   if (seen_dialog.saving) {
-    answer->deadline = now_ms() + 5000;
+    answer->deadline = now_ms() + kPatienceMs;
     answer_timer = more.g_timeout_add(20, confirm_overwrite, nullptr);
   }
   return FALSE;
@@ -475,14 +497,14 @@ static void handle_what_the_server_sent() {
 
 void show_test_window() {
   gtk.gtk_widget_show_all(window.main_window);
-  ASSERT_TRUE(
-      run_main_loop_until([] { return more.gtk_widget_get_mapped(window.main_window); }, 5000));
+  ASSERT_TRUE(run_main_loop_until([] { return more.gtk_widget_get_mapped(window.main_window); },
+                                  kPatienceMs));
   run_main_loop_for(100);
 }
 
 void show_page(int number) {
   more.gtk_notebook_set_current_page(as<GtkNotebook>(notebook()), number);
-  run_main_loop_until([number] { return more.gtk_widget_get_mapped(page(number)); }, 2000);
+  run_main_loop_until([number] { return more.gtk_widget_get_mapped(page(number)); }, kPatienceMs);
   run_main_loop_for(50);
 }
 
@@ -522,7 +544,7 @@ void answer_next_file_dialog(const std::string& path, std::function<void()> afte
   answer = std::make_unique<DialogAnswer>();
   answer->path = path;
   answer->after_accept = std::move(after_accept);
-  answer->deadline = now_ms() + 10000;
+  answer->deadline = now_ms() + kPatienceMs;
   answer_timer = more.g_timeout_add(20, answer_file_dialog, nullptr);
 }
 

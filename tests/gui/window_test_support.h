@@ -24,6 +24,7 @@
   X(g_type_name)                                    \
   X(g_source_remove)                                \
   X(g_main_context_find_source_by_id)               \
+  X(g_main_context_find_source_by_user_data)        \
   X(g_log_set_writer_func)                          \
   X(g_log_writer_default)                           \
   X(g_log_writer_format_fields)                     \
@@ -170,6 +171,9 @@ using WindowTest = WindowTestOn<TempHomeTest>;
 // The same in a home whose fonts, font downloads and terminal settings are private to the test.
 using FontWindowTest = WindowTestOn<FontHomeTest>;
 
+// How long a test waits for a state it needs (a window mapped, a file written, a dialog shown)
+// before it fails: room for a slow or loaded machine. A wait that is met ends at once.
+constexpr int kPatienceMs = 60000;
 // Runs the main loop for about the given time, handling everything that becomes due.
 void run_main_loop_for(int milliseconds);
 // Runs the main loop until the condition holds or the time is up; true when it holds.

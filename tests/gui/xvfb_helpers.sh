@@ -14,7 +14,7 @@ start_xvfb() { # dir
   # The display number arrives on one line once the server accepts clients.
   while ! grep -q '^[0-9][0-9]*$' "$1/xvfb-display" 2>/dev/null; do
     tries=$((tries + 1))
-    if [ "$tries" -gt 200 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+    if [ "$tries" -gt 1200 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
       echo "Xvfb did not start:" >&2
       cat "$1/xvfb.log" >&2
       return 1
@@ -52,9 +52,9 @@ private_session() { # dir
 }
 
 # Prints the id of the visible window titled exactly "Fennick" once it is mapped; fails after
-# 20 seconds without one.
+# two minutes without one (room for a loaded machine).
 wait_for_fennick_window() {
-  timeout 20 xdotool search --sync --onlyvisible --name '^Fennick$' | head -n 1
+  timeout 120 xdotool search --sync --onlyvisible --name '^Fennick$' | head -n 1
 }
 
 # Waits at most SECONDS for the background process PID to end and returns its exit status, or
