@@ -480,14 +480,16 @@ TEST_F(RunningNemoTest, RestartForksOnceForAGoBetweenAndOnceForTheShell) {
   ASSERT_EQ(run.status, 0) << run.err;
   ASSERT_EQ(read_log(plain() + "/log").size(), 2u) << read_file(plain() + "/log");
 
-  const std::regex fork_call(R"re(^(\d+) +(clone3?|fork|vfork)\(.*= (\d+)$)re");
+  // A call that another process's line interrupts ends on a line of its own: "<... clone resumed>".
+  const std::regex fork_call(
+      R"re(^(\d+) +(?:(?:clone3?|fork|vfork)\(|<\.\.\. (?:clone3?|fork|vfork) resumed>).*= (\d+)$)re");
   const std::regex exec_call(R"re(^(\d+) +execve\("([^"]*)")re");
   std::map<std::string, std::vector<std::string>> children, programs;
   std::string program_pid;
   for (const std::string& line : split_lines(read_file(trace))) {
     std::smatch match;
     if (std::regex_search(line, match, fork_call)) {
-      children[match[1]].push_back(match[3]);
+      children[match[1]].push_back(match[2]);
     } else if (std::regex_search(line, match, exec_call) && line.find("= -1") == line.npos) {
       if (program_pid.empty()) program_pid = match[1];
       programs[match[1]].push_back(match[2]);
