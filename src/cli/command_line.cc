@@ -23,7 +23,7 @@ ReadArguments read_arguments(const CommandInfo& command, const std::vector<std::
   bool options_ended = command.raw_operands;
   for (const std::string& arg : args) {
     const bool value_place = command.takes_values && read.line.operands.size() % 2 == 1;
-    if (options_ended || value_place || arg.empty() || arg[0] != '-') {
+    if (options_ended || value_place || arg.empty() || arg[0] != '-' || arg == "-") {
       read.line.operands.push_back(arg);
     } else if (arg == "--") {
       options_ended = true;
