@@ -16,10 +16,13 @@ const char kNemoOnlyGuard[] =
 
 // The plain prompt runs these through command substitutions, each of which sets the status that
 // the next one sees: both end with the status they were given, so {exit} shows the last
-// command's status wherever it stands.
+// command's status wherever it stands. zsh shows "%" sequences (and "!" under prompt_bang) in
+// what a substitution prints, so the branch name is escaped for it; bash shows that output as it
+// is.
 const char kHelperFunctions[] =
     "__fk_git() { local c=$? b; b=$(git symbolic-ref --short -q HEAD 2>/dev/null || git rev-parse "
-    "--short HEAD 2>/dev/null) || return \"$c\"; printf ' (%s)' \"$b\"; return \"$c\"; }\n"
+    "--short HEAD 2>/dev/null) || return \"$c\"; if [ -n \"$ZSH_VERSION\" ]; then b=${b//\\%/%%}; "
+    "[[ -o promptbang ]] && b=${b//!/'!!'}; fi; printf ' (%s)' \"$b\"; return \"$c\"; }\n"
     "__fk_exit() { local c=$?; [ \"$c\" -ne 0 ] && printf ' [%s]' \"$c\"; return \"$c\"; }\n";
 
 // In zsh a new-line token closes the double-quoted prompt, adds a line feed in the shell's own

@@ -36,11 +36,16 @@ hostile_host_full="$hostile_host.example.org"
 pl=(terminal.prompt_enabled true terminal.style powerline terminal.scope all terminal.separator ascii)
 cp "$(make_variant names "${pl[@]}" terminal.template '{user}{host}{cwd}{nl}{sym} ')" "$HOME/names.sh"
 cp "$(make_variant branch "${pl[@]}" terminal.template '{cwd}{git}{nl}{sym} ')" "$HOME/branch.sh"
+# The same folders and branches in the plain style, where the shells' own escapes show the folder
+# and the __fk_git function prints the branch.
+cp "$(make_variant plain-names terminal.prompt_enabled true terminal.scope all \
+  terminal.template '{cwd}{git}{nl}{sym} ')" "$HOME/plain-names.sh"
 
 # The cases: one line each, "id TAB script TAB folder below HOME TAB user TAB host TAB status of
 # the last command"; "expected" holds what each must show and "about" a description for the
 # failure lines. In the expected text of a plain prompt, \003 stands for the login name of the
-# shell under test, \004 and \005 for what {git} and {exit} show.
+# shell under test, \004 BRANCH \006 for what {git} shows on BRANCH (nothing for an empty one) and
+# \005 for what {exit} shows.
 cases="$work/cases"
 : >"$cases"
 expected=()
@@ -57,6 +62,7 @@ mkdir -p "$HOME/n" "$HOME/g"
 for name in "${hostile_folders[@]}" "${ordinary_folders[@]}"; do
   mkdir -p "$HOME/n/$name"
   add_case names.sh "n/$name" alice box.example.org " alice > box > ~/n/$name >"$'\n$ '
+  add_case plain-names.sh "n/$name" alice box "~/n/$name"$'\004\006\n$ '
 done
 i=0
 for branch in "${branches[@]}"; do
@@ -65,6 +71,8 @@ for branch in "${branches[@]}"; do
   git -C "$HOME/g/$i" checkout -q -b "$branch"
   add_case branch.sh "g/$i" alice box " ~/g/$i > $branch >"$'\n$ '
   about[${#expected[@]} - 1]+=", branch [$branch]"
+  add_case plain-names.sh "g/$i" alice box "~/g/$i"$'\004'"$branch"$'\006\n$ '
+  about[${#expected[@]} - 1]+=", plain, branch [$branch]"
 done
 add_case names.sh n/project "$hostile_user" "$hostile_host_full" \
   " $hostile_user > $hostile_host > ~/n/project >"$'\n$ '
@@ -101,7 +109,7 @@ for ((i = 0; i < layouts; i++)); do
     case $((RANDOM % 11)) in
       0) layout+='{user}' shown+=$'\003' ;;
       1) layout+='{cwd}' shown+="~/$folder" ;;
-      2) layout+='{git}' shown+=$'\004' folder=g/main ;;
+      2) layout+='{git}' shown+=$'\004main\006' folder=g/main ;;
       3) layout+='{exit}' shown+=$'\005' status=$((RANDOM % 3)) ;;
       4) layout+='{sym}' shown+=$symbol ;;
       5) layout+='{nl}' shown+=$'\n' ;;
@@ -210,10 +218,14 @@ check_mode() { # number
     strip_into shown "$shown"
     want=${expected[id]//$'\003'/${mode_user[$1]}}
     if [ -n "${mode_substitutes[$1]}" ]; then
-      want=${want//$'\004'/ (main)}
+      want=${want//$'\004\006'/}
+      want=${want//$'\004'/ (}
+      want=${want//$'\006'/)}
       [ "${status_of[id]}" = 0 ] && want=${want//$'\005'/} || want=${want//$'\005'/ [${status_of[id]}]}
     else
-      want=${want//$'\004'/'$(__fk_git)'}
+      while [[ $want == *$'\004'* ]]; do
+        want=${want%%$'\004'*}'$(__fk_git)'${want#*$'\006'}
+      done
       want=${want//$'\005'/'$(__fk_exit)'}
     fi
     check_eq "$label: ${about[id]}" "$want" "$shown"

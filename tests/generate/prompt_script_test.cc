@@ -22,7 +22,8 @@ const std::string kGuard =
     "return 0 2>/dev/null || exit 0";
 const std::string kGit =
     "__fk_git() { local c=$? b; b=$(git symbolic-ref --short -q HEAD 2>/dev/null || git rev-parse "
-    "--short HEAD 2>/dev/null) || return \"$c\"; printf ' (%s)' \"$b\"; return \"$c\"; }";
+    "--short HEAD 2>/dev/null) || return \"$c\"; if [ -n \"$ZSH_VERSION\" ]; then b=${b//\\%/%%}; "
+    "[[ -o promptbang ]] && b=${b//!/'!!'}; fi; printf ' (%s)' \"$b\"; return \"$c\"; }";
 const std::string kExit =
     "__fk_exit() { local c=$?; [ \"$c\" -ne 0 ] && printf ' [%s]' \"$c\"; return \"$c\"; }";
 
