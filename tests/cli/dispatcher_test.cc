@@ -178,7 +178,7 @@ TEST_F(DispatcherTest, EveryCommandHasItsOwnHelpAndRefusesUnknownOptions) {
        {std::vector<std::string>{"uninstall", "extra", "--yes"},
         {"uninstall", "-y"},
         {"font", "install", "--bogus"},
-        {"export", "-"},
+        {"export", "-q"},
         {"set", "-x", "1"}}) {
     const RunResult run = run_fennick(args);
     EXPECT_EQ(run.status, 2) << args[1];
