@@ -3,12 +3,14 @@
 #include "generate/apply.h"
 #include "generate/prompt_script.h"
 #include "generate/stylesheet.h"
+#include "settings/ascii_text.h"
 #include "settings/console.h"
 #include "settings/locations.h"
 
 int cmd_apply(const CommandLine&) {
   save_and_apply();
-  print_out("wrote " + stylesheet_path() + " and " + prompt_script_path() + "\n");
+  print_out("wrote " + printable(stylesheet_path()) + " and " + printable(prompt_script_path()) +
+            "\n");
   return 0;
 }
 

@@ -7,6 +7,7 @@
 #include "integrate/running_nemo.h"
 #include "integrate/shell_hook.h"
 #include "integrate/status.h"
+#include "settings/ascii_text.h"
 #include "settings/console.h"
 #include "settings/value_access.h"
 
@@ -16,8 +17,16 @@ int cmd_enable(const CommandLine&) {
 }
 
 int cmd_disable(const CommandLine&) {
-  print_out(disable_tuned_nemo() ? "disabled: the system Nemo is used again after:  nemo -q\n"
-                                 : "nothing was enabled: the system Nemo is already the default\n");
+  const bool disabled = disable_tuned_nemo();
+  if (user_override_present()) {
+    print_out(disabled ? "disabled fennick's files, but the files left alone above still decide "
+                         "which Nemo opens folders (see: fennick status)\n"
+                       : "nothing was enabled by fennick: the files left alone above decide which "
+                         "Nemo opens folders (see: fennick status)\n");
+    return 0;
+  }
+  print_out(disabled ? "disabled: the system Nemo is used again after:  nemo -q\n"
+                     : "nothing was enabled: the system Nemo is already the default\n");
   return 0;
 }
 
@@ -46,7 +55,7 @@ namespace {
 const char kRestartToSee[] = "a running Nemo shows the change when restarted: fennick restart\n";
 
 void print_block_update(const BlockUpdate& update) {
-  print_out(block_update_line(update) + "\n");
+  print_out(printable(block_update_line(update)) + "\n");
 }
 
 // What else the hook needs before a prompt shows, on one line; empty when nothing.

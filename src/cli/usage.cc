@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "settings/ascii_text.h"
 #include "settings/console.h"
 #include "settings/locations.h"
 
@@ -35,7 +36,8 @@ void print_usage() {
     }
     text += line + "\n";
   }
-  text += "\nSettings: " + settings_path() + "   (override the folder with FENNICK_DIR)\n";
+  text +=
+      "\nSettings: " + printable(settings_path()) + "   (override the folder with FENNICK_DIR)\n";
   print_out(text);
 }
 

@@ -166,8 +166,11 @@ bool install_font(bool assume_yes) {
   const std::string base = font_source_base();
   print_out("This will download 4 font files (MesloLGS NF, about 10 MB in total) from\n");
   print_out("  " + base + "\n");
-  print_out("into " + font_dir() + " and refresh the font cache. Nothing outside that folder " +
-            "changes.\n");
+  // fc-cache run by root writes the system's own cache folder, not the user's.
+  print_out("into " + printable(font_dir()) + " and refresh the font cache. " +
+            (geteuid() == 0 ? "Run as root, fontconfig also writes that folder's cache into its "
+                              "system-wide cache folder (such as /var/cache/fontconfig).\n"
+                            : "Nothing outside that folder changes.\n"));
   if (!assume_yes && !user_agrees("Download and install? [y/N] ")) {
     print_out("cancelled\n");
     return false;

@@ -2,6 +2,7 @@
 
 #include "generate/prompt_script.h"
 #include "generate/stylesheet.h"
+#include "settings/ascii_text.h"
 #include "settings/atomic_file.h"
 #include "settings/locations.h"
 #include "settings/settings_file.h"
@@ -22,7 +23,7 @@ ApplyOutcome apply_settings() {
 
 std::string dropped_lines_notice(const ApplyOutcome& outcome) {
   if (outcome.dropped_lines == 0) return "";
-  return std::to_string(outcome.dropped_lines) + " line(s) of " + settings_path() +
+  return std::to_string(outcome.dropped_lines) + " line(s) of " + printable(settings_path()) +
          " were comments or not understood and are not in the rewritten file; the old file is " +
-         "kept in " + outcome.backup;
+         "kept in " + printable(outcome.backup);
 }

@@ -16,5 +16,6 @@ struct ApplyOutcome {
 // understood), it is first copied to fennick.ini.bak. The caller holds the settings lock.
 ApplyOutcome apply_settings();
 
-// One line for the user about what the rewrite dropped; "" when it dropped nothing.
+// One line for the user about what the rewrite dropped, its paths shown by printable; "" when it
+// dropped nothing.
 std::string dropped_lines_notice(const ApplyOutcome& outcome);

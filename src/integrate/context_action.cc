@@ -6,6 +6,7 @@
 #include "integrate/desktop_switch.h"
 #include "integrate/shell_quote.h"
 #include "integrate/text_file.h"
+#include "settings/ascii_text.h"
 #include "settings/atomic_file.h"
 #include "settings/console.h"
 #include "settings/locations.h"
@@ -33,7 +34,8 @@ void install_action() {
   const std::string text = action_text(own_executable_path());
   make_directories(actions_dir());
   write_owned_file(action_file_path(), text);
-  print_out("added the \"Fennick\xE2\x80\xA6\" right-click entry (" + action_file_path() + ")\n");
+  print_out("added the \"Fennick\xE2\x80\xA6\" right-click entry (" +
+            printable(action_file_path()) + ")\n");
 }
 
 void remove_action() {
@@ -41,5 +43,5 @@ void remove_action() {
   if (!path_exists(path)) return;
   if (read_text_file(path).find("managed by fennick") == std::string::npos) return;
   unlink(path.c_str());
-  print_out("removed " + path + "\n");
+  print_out("removed " + printable(path) + "\n");
 }

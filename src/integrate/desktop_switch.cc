@@ -6,6 +6,7 @@
 #include "integrate/file_backup.h"
 #include "integrate/shell_quote.h"
 #include "integrate/text_file.h"
+#include "settings/ascii_text.h"
 #include "settings/atomic_file.h"
 #include "settings/console.h"
 #include "settings/failure.h"
@@ -77,11 +78,11 @@ void write_owned_file(const std::string& path, const std::string& text) {
 bool remove_if_ours(const std::string& path) {
   if (!path_exists(path)) return false;
   if (!is_ours(read_text_file(path))) {
-    print_out("left alone (not ours): " + path + "\n");
+    print_out("left alone (not ours): " + printable(path) + "\n");
     return false;
   }
   unlink(path.c_str());
-  print_out("removed " + path + "\n");
+  print_out("removed " + printable(path) + "\n");
   return true;
 }
 
@@ -109,7 +110,7 @@ void enable_tuned_nemo_from(const std::string& system_entry_path) {
   write_owned_file(nemo_service_path(), dbus_service_text("org.Nemo"));
   write_owned_file(file_manager_service_path(), dbus_service_text("org.freedesktop.FileManager1"));
   install_action();
-  print_out("enabled: the tuned Nemo (" + tuned + ") now opens folders.\n");
+  print_out("enabled: the tuned Nemo (" + printable(tuned) + ") now opens folders.\n");
   print_out("A running Nemo keeps the old one until you run:  nemo -q   (then open a folder).\n");
 }
 
@@ -120,4 +121,9 @@ bool disable_tuned_nemo() {
   const bool manager_service = remove_if_ours(file_manager_service_path());
   remove_action();
   return entry || nemo_service || manager_service;
+}
+
+bool user_override_present() {
+  return path_exists(user_desktop_entry_path()) || path_exists(nemo_service_path()) ||
+         path_exists(file_manager_service_path());
 }

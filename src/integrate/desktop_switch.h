@@ -32,3 +32,7 @@ void enable_tuned_nemo_from(const std::string& system_entry_path);
 // Takes out the files that made the tuned Nemo the default, and the context-menu action; false
 // when none of the three made it the default (nothing was enabled).
 bool disable_tuned_nemo();
+// True when the user desktop entry or one of the two service files is in place: it then decides
+// which Nemo opens folders, not the system files. After disable_tuned_nemo only files that the
+// program did not make (and left alone) can be there.
+bool user_override_present();

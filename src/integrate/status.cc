@@ -1,5 +1,7 @@
 #include "integrate/status.h"
 
+#include <functional>
+#include <stdexcept>
 #include <string>
 
 #include "integrate/desktop_switch.h"
@@ -7,17 +9,39 @@
 #include "integrate/running_nemo.h"
 #include "integrate/shell_hook.h"
 #include "integrate/text_file.h"
+#include "settings/ascii_text.h"
 #include "settings/console.h"
 #include "settings/locations.h"
 
 namespace {
 
+// Paths and names are shown by printable: the report never puts a control character from them
+// on the terminal.
 std::string file_line(const char* label, const std::string& path, const char* missing_note) {
-  return std::string(label) + path + (path_exists(path) ? "" : missing_note) + "\n";
+  return std::string(label) + printable(path) + (path_exists(path) ? "" : missing_note) + "\n";
 }
 
-const char* has_hook(const std::string& rc_file) {
-  return read_text_file(rc_file).find(kHookStartMarker) != std::string::npos ? "yes" : "no";
+// What a look into a file found, or, when the file cannot be read (a FIFO, a folder, no
+// permission), why not: the report goes on with its other lines.
+std::string found_or_why_not(const std::function<std::string()>& look) {
+  try {
+    return look();
+  } catch (const std::runtime_error& error) {
+    return "unknown (" + printable(error.what()) + ")";
+  }
+}
+
+std::string has_hook(const std::string& rc_file) {
+  return found_or_why_not([&rc_file] {
+    return read_text_file(rc_file).find(kHookStartMarker) != std::string::npos ? "yes" : "no";
+  });
+}
+
+std::string stock_nemo_state() {
+  return found_or_why_not([] {
+    return pathbar_block_installed() ? "path bar imported in " + printable(gtk_css_path())
+                                     : "path bar not imported (fennick pathbar-install)";
+  });
 }
 
 }  // namespace
@@ -34,17 +58,13 @@ void print_status() {
   if (running.empty()) {
     out += "running Nemo  : none\n";
   } else {
-    out += "running Nemo  : " + running +
+    out += "running Nemo  : " + printable(running) +
            (is_tuned_exe(running) ? "   (the tuned one)"
                                   : "   (NOT the tuned one: run  nemo -q  and reopen)") +
            "\n";
   }
   out += std::string("prompt hook   : bashrc ") + has_hook(home_dir() + "/.bashrc") + ", zshrc " +
          has_hook(home_dir() + "/.zshrc") + "\n";
-  out +=
-      "stock Nemo    : " +
-      std::string(pathbar_block_installed() ? "path bar imported in " + gtk_css_path()
-                                            : "path bar not imported (fennick pathbar-install)") +
-      "\n";
+  out += "stock Nemo    : " + stock_nemo_state() + "\n";
   print_out(out);
 }

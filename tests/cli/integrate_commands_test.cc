@@ -251,7 +251,8 @@ TEST_F(IntegrateCommandsTest, DisableRemovesOnlyOurFiles) {
   EXPECT_EQ(ok("disable"), "left alone (not ours): " + user_entry() + "\nremoved " +
                                nemo_service() + "\nremoved " + fm_service() + "\nremoved " +
                                action() +
-                               "\ndisabled: the system Nemo is used again after:  nemo -q\n");
+                               "\ndisabled fennick's files, but the files left alone above still "
+                               "decide which Nemo opens folders (see: fennick status)\n");
   EXPECT_EQ(read_file(user_entry()), hand_made);
   EXPECT_FALSE(file_exists(nemo_service()));
   EXPECT_FALSE(file_exists(fm_service()));
@@ -268,6 +269,11 @@ TEST_F(IntegrateCommandsTest, DisableWhenNothingWasEnabled) {
   ok("action-install");
   EXPECT_EQ(ok("disable"), "removed " + action() +
                                "\nnothing was enabled: the system Nemo is already the default\n");
+  // A hand-made service file, not the system one, decides.
+  write_file(nemo_service(), "[D-BUS Service]\nName=org.Nemo\nExec=/opt/nemo\n");
+  EXPECT_EQ(ok("disable"), "left alone (not ours): " + nemo_service() +
+                               "\nnothing was enabled by fennick: the files left alone above "
+                               "decide which Nemo opens folders (see: fennick status)\n");
 }
 
 // What prompt-install says is still needed for a prompt to show, by the two settings.
@@ -331,6 +337,24 @@ TEST_F(IntegrateCommandsTest, StatusAfterPromptInstallAndEnable) {
   ok("pathbar-install");
   EXPECT_EQ(status_lines().back(),
             "stock Nemo    : path bar imported in " + home() + "/.config/gtk-3.0/gtk.css");
+}
+
+// Control characters in the paths are shown escaped; a file that cannot be read is reported on
+// its line and the report goes on.
+TEST_F(IntegrateCommandsTest, StatusShowsOddPathsAndFilesItCannotRead) {
+  setenv("FENNICK_DIR", (home() + "/a\x02\nc").c_str(), 1);
+  setenv("XDG_CONFIG_HOME", home().c_str(), 1);
+  make_dir(home() + "/gtk-3.0");
+  for (const std::string& fifo : {bashrc(), home() + "/gtk-3.0/gtk.css"})
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << fifo;
+  const std::vector<std::string> lines = status_lines();
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_EQ(lines[0],
+            "settings file : " + home() + "/a\\x02\\nc/fennick.ini   (not created yet: defaults)");
+  EXPECT_EQ(lines[6],
+            "prompt hook   : bashrc unknown (" + bashrc() + " is not a regular file), zshrc no");
+  EXPECT_EQ(lines[7],
+            "stock Nemo    : unknown (" + home() + "/gtk-3.0/gtk.css is not a regular file)");
 }
 
 TEST_F(IntegrateCommandsTest, StatusLooksOnlyForTheFilesAndTheStartMarker) {

@@ -2,6 +2,7 @@
 // files, real fc-cache and fc-list over a font configuration that sees only the test's folder.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -32,8 +33,10 @@ class FontInstallTest : public FontHomeTest {
   std::string header() const { return header_for(base_); }
   std::string header_for(const std::string& base) const {
     return "This will download 4 font files (MesloLGS NF, about 10 MB in total) from\n  " + base +
-           "\ninto " + target() +
-           " and refresh the font cache. Nothing outside that folder changes.\n";
+           "\ninto " + target() + " and refresh the font cache. " +
+           (geteuid() == 0 ? "Run as root, fontconfig also writes that folder's cache into its "
+                             "system-wide cache folder (such as /var/cache/fontconfig).\n"
+                           : "Nothing outside that folder changes.\n");
   }
   static std::string get(const std::string& name, const std::string& folder = "/fonts") {
     return "GET " + folder + "/" + escaped_blanks(name);
