@@ -20,7 +20,7 @@ bool is_option_of(const CommandInfo& command, std::string_view word) {
 
 ReadArguments read_arguments(const CommandInfo& command, const std::vector<std::string>& args) {
   ReadArguments read;
-  bool options_ended = command.raw_operands;
+  bool options_ended = false;
   for (const std::string& arg : args) {
     const bool value_place = command.takes_values && read.line.operands.size() % 2 == 1;
     if (options_ended || value_place || arg.empty() || arg[0] != '-' || arg == "-") {
@@ -28,7 +28,11 @@ ReadArguments read_arguments(const CommandInfo& command, const std::vector<std::
     } else if (arg == "--") {
       options_ended = true;
     } else if (arg == "-h" || arg == "--help") {
-      read.verdict = ArgumentsVerdict::Help;
+      if (command.raw_operands) {
+        read.line.operands.push_back(arg);
+      } else {
+        read.verdict = ArgumentsVerdict::Help;
+      }
     } else if (is_option_of(command, arg)) {
       read.line.options.push_back(arg);
     } else if (read.problem.empty()) {

@@ -32,7 +32,8 @@ struct CommandInfo {
   int max_operands = -1;
   // Every second operand is a value, which may begin with "-" (set KEY VALUE ...).
   bool takes_values = false;
-  // Reads its operands as they are: no option, not even -h/--help, is taken from them.
+  // Reads -h and --help as operands like any other word (help itself); another word that begins
+  // with "-" is still an unknown option.
   bool raw_operands = false;
   SettingsUse settings = SettingsUse::ReadAndUpgrade;
 };
