@@ -411,7 +411,7 @@ std::string exit_status() {
       {"1",
        "Failure, reported on one line that begins with \"fennick: \": an unknown or ambiguous "
        "setting name, a value a setting does not take, a file that cannot be read or written, "
-       "output that cannot be written. uninstall exits with the installer's status."},
+       "output that cannot be written, a missing installer script for uninstall."},
       {"2",
        "A usage error: an unknown command, an option or operand the command does not take, a "
        "missing one, or an unknown page, palette, font step or shell; the message shows the usage "
@@ -419,6 +419,9 @@ std::string exit_status() {
       {"3",
        "The settings window cannot open because GTK 3 (libgtk-3.so.0) cannot be loaded; a missing "
        "display is a failure (1)."},
+      {"255",
+       "uninstall: the installer script failed, whatever status it ended with. When a signal "
+       "ends the shell that runs it, uninstall exits with the number of that signal instead."},
   };
   std::string out = ".SH EXIT STATUS\n";
   for (const auto& status : statuses)
