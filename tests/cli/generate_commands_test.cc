@@ -42,20 +42,6 @@ TEST_F(GenerateCommandsTest, ApplyWritesTheThreeFilesAndNamesTwo) {
   EXPECT_EQ(file("fennick.ini"), settings_text_with({}));
 }
 
-// A configuration folder whose name holds control characters reaches the terminal escaped.
-TEST_F(GenerateCommandsTest, ApplyShowsPathsEscaped) {
-  const std::string dir = home() + "/a\x02\nc";
-  setenv("FENNICK_DIR", dir.c_str(), 1);
-  write_file(dir + "/fennick.ini", "# mine\n");
-  const std::string shown = home() + "/a\\x02\\nc";
-  const RunResult run = run_fennick({"apply"});
-  EXPECT_EQ(run.out, "wrote " + shown + "/fennick.css and " + shown + "/prompt.sh\n");
-  EXPECT_EQ(run.err, "fennick: 1 line(s) of " + shown +
-                         "/fennick.ini were comments or not understood and are not in the "
-                         "rewritten file; the old file is kept in " +
-                         shown + "/fennick.ini.bak\n");
-}
-
 TEST_F(GenerateCommandsTest, ApplyFollowsAHandEditedSettingsFile) {
   write_file(config() + "/fennick.ini",
              "# my own notes\n[pathbar]\nenabled=yes\nshape=PILL\nnormal_bg=112233\n"
