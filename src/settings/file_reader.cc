@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "settings/atomic_file.h"
 #include "settings/failure.h"
 
 namespace {
@@ -43,6 +44,8 @@ bool read_whole_file(const std::string& path, std::string& text) {
   if (S_ISDIR(info.st_mode)) fail_to_open(path, EISDIR);
   if (!S_ISREG(info.st_mode)) fail(path + " is not a regular file");
   if (info.st_size > static_cast<off_t>(kMaxReadSize)) fail_too_large(path);
+  // A hard-linked file is written in place: one cut short reads as the text it was getting.
+  if (info.st_nlink > 1 && read_unfinished_copy(path, text)) return true;
 
   // Read straight into the text, sized by the file (one byte more to see the end at once); a
   // file that grows while it is read is still held to the limit.

@@ -1,10 +1,45 @@
 #include "settings/locations.h"
 
+#include <errno.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <string_view>
 
 #include "settings/failure.h"
 
 namespace {
+
+// Every file the program writes, by name, wherever it lies.
+const char* const kProgramFileNames[] = {
+    "fennick.ini",
+    "fennick.css",
+    "fennick-nemo.css",
+    "prompt.sh",
+    "font-backup.txt",
+    ".bashrc",
+    ".zshrc",
+    "gtk.css",
+    "nemo.desktop",
+    "org.Nemo.service",
+    "fennick.nemo_action",
+    "org.freedesktop.FileManager1.service",
+};
+
+// A folder named by one of the program's own variables: a relative name is taken from the
+// current folder, once here, so that every path written into a file is absolute.
+std::string absolute_folder(const char* variable, const std::string& value) {
+  if (value.empty() || value[0] == '/') return value;
+  char buffer[4096];
+  if (!getcwd(buffer, sizeof buffer)) {
+    fail(std::string(variable) + " is a relative folder name and the current folder cannot be " +
+         "found (" + std::strerror(errno) + "); give it as an absolute one");
+  }
+  const std::string current = buffer;
+  return (current == "/" ? "" : current) + "/" + value;
+}
 
 bool has_line_break(const std::string& text) {
   return text.find_first_of("\n\r") != std::string::npos;
@@ -36,7 +71,7 @@ std::string home_dir() {
 }
 
 std::string config_dir() {
-  std::string dir = env_text("FENNICK_DIR");
+  std::string dir = absolute_folder("FENNICK_DIR", env_text("FENNICK_DIR"));
   if (!dir.empty()) return dir;
   return xdg_dir("XDG_CONFIG_HOME", "/.config") + "/fennick";
 }
@@ -75,7 +110,7 @@ std::string font_dir() {
 }
 
 std::string share_dir() {
-  const std::string share = env_text("FENNICK_SHARE");
+  const std::string share = absolute_folder("FENNICK_SHARE", env_text("FENNICK_SHARE"));
   return share.empty() ? home_dir() + "/.local/share/fennick" : share;
 }
 std::string installer_script_path() {
@@ -99,7 +134,7 @@ std::string font_backup_path() {
 }
 
 std::string prefix_dir() {
-  const std::string prefix = env_text("FENNICK_PREFIX");
+  const std::string prefix = absolute_folder("FENNICK_PREFIX", env_text("FENNICK_PREFIX"));
   if (prefix.empty()) return home_dir() + "/.local/opt/fennick";
   if (has_line_break(prefix)) {
     fail("FENNICK_PREFIX holds a line break; fennick does not use such a folder");
@@ -109,4 +144,23 @@ std::string prefix_dir() {
 
 std::string tuned_nemo_path() {
   return prefix_dir() + "/bin/nemo";
+}
+
+bool is_program_file_name(const std::string& name) {
+  std::string_view stem = name;
+  // A numbered backup: NAME.fennick-bak.N or NAME.bak.N.
+  const size_t dot = stem.rfind('.');
+  if (dot != std::string_view::npos && dot + 1 < stem.size() &&
+      std::all_of(stem.begin() + static_cast<long>(dot) + 1, stem.end(),
+                  [](char c) { return c >= '0' && c <= '9'; })) {
+    stem = stem.substr(0, dot);
+  }
+  for (std::string_view suffix : {".fennick-bak", ".bak"}) {
+    if (stem.size() > suffix.size() && stem.substr(stem.size() - suffix.size()) == suffix) {
+      stem.remove_suffix(suffix.size());
+      break;
+    }
+  }
+  return std::any_of(std::begin(kProgramFileNames), std::end(kProgramFileNames),
+                     [stem](const char* known) { return stem == known; });
 }

@@ -39,5 +39,10 @@ std::string font_dir();
 std::string share_dir();
 std::string installer_script_path();
 
+// True when name is that of a file the program writes (fennick.ini, prompt.sh, .bashrc, gtk.css,
+// the desktop entry, the service and action files, ...) or of a backup of one (NAME.fennick-bak,
+// NAME.bak, either with ".N").
+bool is_program_file_name(const std::string& name);
+
 // The value of an environment variable; unset and empty read alike as empty.
 std::string env_text(const char* name);

@@ -17,6 +17,7 @@
 #include "generate/prompt_script.h"
 #include "generate/stylesheet.h"
 #include "settings/catalogue.h"
+#include "settings/file_reader.h"
 #include "test_support.h"
 
 extern char** environ;
@@ -75,9 +76,13 @@ void sleep_microseconds(long microseconds) {
   }
 }
 
-class CrashSafetyTest : public TempHomeTest {};
+// With a hard-linked settings file (a dotfiles folder), which is written in place.
+class CrashSafetyTest : public TempHomeTest, public ::testing::WithParamInterface<bool> {};
 
-TEST_F(CrashSafetyTest, KilledSetLeavesTheWholeOldOrTheWholeNewFile) {
+INSTANTIATE_TEST_SUITE_P(PlainAndHardLinked, CrashSafetyTest, ::testing::Bool());
+
+TEST_P(CrashSafetyTest, KilledSetLeavesTheWholeOldOrTheWholeNewFile) {
+  const bool hard_linked = GetParam();
   // Two full sets that differ in every one of their settings, spread over all four sections.
   const Variant first = make_variant({{"terminal.symbol", "A"},
                                       {"terminal.template", "{user} first {cwd}{nl}{sym} "},
@@ -125,6 +130,8 @@ TEST_F(CrashSafetyTest, KilledSetLeavesTheWholeOldOrTheWholeNewFile) {
                                       .count() /
                                   calibration_runs;
   ASSERT_EQ(read_file(ini_path), first.ini);
+  const std::string other_name = home() + "/dotfiles-fennick.ini";
+  if (hard_linked) ASSERT_EQ(link(ini_path.c_str(), other_name.c_str()), 0);
 
   std::mt19937 random(4711);
   // Kills are spread from the start of the run to a little past its usual end; the spread is
@@ -148,7 +155,11 @@ TEST_F(CrashSafetyTest, KilledSetLeavesTheWholeOldOrTheWholeNewFile) {
       ++finished_before_kill;
     }
 
-    const std::string ini = read_file(ini_path);
+    // What the next run reads; a write cut short in place is finished by that reading.
+    std::string ini;
+    ASSERT_TRUE(read_whole_file(ini_path, ini));
+    ASSERT_EQ(read_file(ini_path), ini);
+    if (hard_linked) ASSERT_EQ(read_file(other_name), ini);
     SCOPED_TRACE("iteration " + std::to_string(iterations) + ", delay " + std::to_string(delay) +
                  " us");
     ASSERT_FALSE(ini.empty());
@@ -195,7 +206,7 @@ TEST_F(CrashSafetyTest, KilledSetLeavesTheWholeOldOrTheWholeNewFile) {
 
   // Left-over temporary files are allowed, under their own names only.
   const std::regex allowed(
-      R"((fennick\.ini|fennick\.css|fennick-nemo\.css|prompt\.sh)(\.tmp[0-9]+)?)");
+      R"((fennick\.ini|fennick\.css|fennick-nemo\.css|prompt\.sh)(\.tmp[0-9]+|\.fennick-copy[0-9]+)?)");
   for (const std::string& name : folder_entries(config()))
     EXPECT_TRUE(std::regex_match(name, allowed)) << name;
   EXPECT_TRUE(file_exists(ini_path));

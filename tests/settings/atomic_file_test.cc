@@ -1,5 +1,6 @@
 // write_file_atomic: the one way the program writes a file.
 #include "settings/atomic_file.h"
+#include "settings/file_reader.h"
 
 #include <signal.h>
 #include <sys/resource.h>
@@ -127,6 +128,18 @@ TEST_F(AtomicFileTest, TemporariesLeftByEndedProcessesAreRemoved) {
                                              "fennick.ini.tmp99999999999"};
   for (const std::string& name : look_alikes)
     write_file(dir + "/" + name, "not ours\n");
+  // Those of the other files the program writes there (and of their backups) go as well.
+  const std::set<std::string> others = {".bashrc.tmp" + ended, "gtk.css.tmp" + ended,
+                                        ".zshrc.fennick-bak.2.tmp" + ended,
+                                        "org.Nemo.service.tmp" + ended};
+  for (const std::string& name : others)
+    write_file(dir + "/" + name, "killed mid-write\n");
+  std::set<std::string> stale;
+  for (const std::string& name : stale_temporaries(dir))
+    stale.insert(name.substr(dir.size() + 1));
+  std::set<std::string> expected_stale = others;
+  expected_stale.insert("fennick.ini.tmp" + ended);
+  EXPECT_EQ(stale, expected_stale);
 
   write_file_atomic(path, "new\n");
   std::set<std::string> expected = look_alikes;
@@ -194,16 +207,48 @@ TEST_F(AtomicFileTest, HardLinkedFileIsWrittenInPlaceForBothNames) {
   EXPECT_EQ(folder_entries(home() + "/dotfiles"), std::set<std::string>{"bashrc"});
 }
 
+// The new text goes whole into a copy beside a hard-linked file before the file is touched; a run
+// killed while the file takes it leaves the copy, and the next read finishes the write.
+TEST_F(AtomicFileTest, InterruptedInPlaceWriteIsFinishedByTheNextRead) {
+  const std::string repo = home() + "/dotfiles/bashrc", rc = home() + "/.bashrc";
+  write_file(repo, "old text\n");
+  ASSERT_EQ(link(repo.c_str(), rc.c_str()), 0);
+  const std::string whole = "# the new text, longer than the old one\nalias ll='ls -l'\n";
+  for (const pid_t writer : {getppid(), ended_process()}) {
+    const bool ended = writer != getppid();
+    SCOPED_TRACE(ended ? "writer ended" : "writer still running");
+    const std::string copy = rc + ".fennick-copy" + std::to_string(writer);
+    write_file(repo, "# the new te");  // cut short where the kill came
+    write_file(copy, whole);
+    std::string text;
+    ASSERT_TRUE(read_whole_file(rc, text));
+    EXPECT_EQ(text, whole);
+    // A running writer finishes by itself; an ended one's write is finished here.
+    EXPECT_EQ(read_file(repo), ended ? whole : "# the new te");
+    EXPECT_EQ(file_exists(copy), !ended);
+    std::filesystem::remove(copy);
+  }
+  EXPECT_EQ(status_of(rc).st_nlink, 2u);
+  EXPECT_FALSE(file_exists(rc + ".fennick-copy" + std::to_string(getppid())));
+}
+
 TEST_F(AtomicFileTest, OwnerAndGroupOfAReplacedFileAreKept) {
   const std::string path = home() + "/cfg/fennick.ini";
   write_file(path, "old\n");
   ASSERT_EQ(chmod(path.c_str(), 0604), 0);
   if (geteuid() == 0) {
-    // Root tuning another user's home: the rewritten file stays theirs.
+    // Root tuning another user's home: the rewritten file stays theirs, and new files and
+    // folders (of the atomic writer, of make_directories) are theirs too.
     ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chown(home().c_str(), 65534, 65534), 0);
     write_file_atomic(path, "new\n");
-    EXPECT_EQ(status_of(path).st_uid, 65534u);
-    EXPECT_EQ(status_of(path).st_gid, 65534u);
+    write_file_atomic(home() + "/.config/gtk-3.0/gtk.css", "made\n");
+    make_directories(home() + "/.local/share/applications");
+    for (const char* made : {"/cfg/fennick.ini", "/.config", "/.config/gtk-3.0/gtk.css",
+                             "/.local/share/applications", "/.local"}) {
+      EXPECT_EQ(status_of(home() + made).st_uid, 65534u) << made;
+      EXPECT_EQ(status_of(home() + made).st_gid, 65534u) << made;
+    }
   } else {
     // Anyone else cannot give files away and stays the owner.
     write_file_atomic(path, "new\n");
@@ -216,6 +261,8 @@ TEST_F(AtomicFileTest, OwnerAndGroupOfAReplacedFileAreKept) {
 TEST_F(AtomicFileTest, WriteThatFailsMidwayKeepsTheOldFileAndSaysWhy) {
   const std::string path = home() + "/cfg/fennick.ini";
   write_file(path, "old\n");
+  // Hard-linked, it is written in place: still nothing of it may change.
+  ASSERT_EQ(link(path.c_str(), (home() + "/cfg/other-name").c_str()), 0);
   // A file size limit stops the write the way a full disk would.
   rlimit previous;
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
@@ -229,7 +276,8 @@ TEST_F(AtomicFileTest, WriteThatFailsMidwayKeepsTheOldFileAndSaysWhy) {
 
   EXPECT_EQ(error, "cannot write " + path + ": File too large");
   EXPECT_EQ(read_file(path), "old\n");
-  EXPECT_EQ(folder_entries(home() + "/cfg"), std::set<std::string>{"fennick.ini"});
+  EXPECT_EQ(read_file(home() + "/cfg/other-name"), "old\n");
+  EXPECT_EQ(folder_entries(home() + "/cfg"), (std::set<std::string>{"fennick.ini", "other-name"}));
 }
 
 TEST_F(AtomicFileTest, SymbolicLinkAtTheTargetIsKeptAndItsFileReplaced) {
@@ -315,6 +363,21 @@ TEST_F(AtomicFileTest, LinkLoopIsAWriteFailureNamingThePath) {
   EXPECT_TRUE(is_symlink(a));
   EXPECT_TRUE(is_symlink(b));
   EXPECT_EQ(folder_entries(home() + "/cfg"), (std::set<std::string>{"a", "b"}));
+}
+
+TEST_F(AtomicFileTest, AFifoOrDeviceAtThePathIsNeverReplaced) {
+  const std::string fifo = home() + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(write_error(fifo, "text"),
+            "cannot write " + fifo + ": it is not a regular file, and fennick does not replace it");
+  EXPECT_EQ(write_error("/dev/null", "text"),
+            "cannot write /dev/null: it is not a regular file, and fennick does not replace it");
+  struct stat info;
+  ASSERT_EQ(lstat(fifo.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  ASSERT_EQ(lstat("/dev/null", &info), 0);
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
+  EXPECT_EQ(folder_entries(home()), std::set<std::string>{"fifo"});
 }
 
 TEST_F(AtomicFileTest, PermissionBitsOfAReplacedFileAreKept) {

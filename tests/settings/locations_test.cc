@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -68,6 +69,25 @@ TEST_F(LocationsTest, RelativeXdgFoldersFallBackToTheirDefaults) {
   }
   setenv("XDG_DATA_HOME", "/data", 1);
   EXPECT_EQ(data_dir(), "/data");
+}
+
+// Relative names of the program's own folders mean the current folder, and every path written
+// into a file (here the hook line in ~/.bashrc) is absolute.
+TEST_F(LocationsTest, RelativeProgramFoldersAreTakenFromTheCurrentFolder) {
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(home());
+  setenv("FENNICK_DIR", "fkrel", 1);
+  setenv("FENNICK_PREFIX", "opt/p", 1);
+  setenv("FENNICK_SHARE", "./s", 1);
+  EXPECT_EQ(config_dir(), home() + "/fkrel");
+  EXPECT_EQ(prefix_dir(), home() + "/opt/p");
+  EXPECT_EQ(share_dir(), home() + "/./s");
+  const RunResult run = run_fennick({"prompt-install"});
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(read_file(home() + "/.bashrc").find("[ -r \"" + home() + "/fkrel/prompt.sh\" ]"),
+            std::string::npos)
+      << read_file(home() + "/.bashrc");
 }
 
 // The places the desktop reads lie below the data folder, wherever that is; the installer's
