@@ -16,6 +16,7 @@
 #include "settings/catalogue.h"
 #include "settings/locations.h"
 #include "settings/settings_file.h"
+#include "settings/settings_lock.h"
 #include "settings/value_access.h"
 
 namespace {
@@ -326,12 +327,20 @@ void schedule_apply() {
 }
 
 gboolean on_apply_timer(gpointer) {
-  window.save_pending = false;
   try {
+    // The main loop never waits for another fennick: this timer tries again until it is done.
+    const SettingsLock lock(LockWait::Never);
+    if (!lock.held) {
+      show_status("Waiting for " + lock_holder_text() +
+                  " to finish changing the settings\xE2\x80\xA6 (your changes are kept)");
+      return TRUE;
+    }
+    window.save_pending = false;
     const std::string notice = dropped_lines_notice(save_window_settings());
     show_status("Saved and applied \xE2\x80\x94 " + settings_path() +
                 (notice.empty() ? "" : " (" + notice + ")"));
   } catch (const std::runtime_error& error) {
+    window.save_pending = false;
     show_status(std::string("Could not save: ") + error.what());
   }
   return FALSE;

@@ -98,6 +98,12 @@ ApplyOutcome save_window_settings() {
   return outcome;
 }
 
+std::string lock_busy_text() {
+  std::string holder = lock_holder_text();
+  holder[0] = 'A';
+  return holder + " is changing the settings; try again when it has finished";
+}
+
 void follow_settings_file() {
   note_settings_synced();
   gtk.g_timeout_add(kFollowIntervalMs, on_follow_timer, GUINT_TO_POINTER(++window_generation));

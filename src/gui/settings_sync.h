@@ -5,6 +5,8 @@
 // saved, a change of the file on disk shows in the controls within a second.
 #pragma once
 
+#include <string>
+
 #include "generate/apply.h"
 #include "gui/gtk_binding.h"
 
@@ -12,5 +14,8 @@
 void note_settings_synced();
 // Merges with the file on disk and writes the generated files, all under the settings lock.
 ApplyOutcome save_window_settings();
+// What an action of the window that needs the settings lock says when another process holds it:
+// "Another fennick (process N) is changing the settings; try again when it has finished".
+std::string lock_busy_text();
 // Starts following the file on disk (a check every second) for the window just built.
 void follow_settings_file();

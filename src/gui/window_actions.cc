@@ -25,6 +25,7 @@
 #include "settings/atomic_file.h"
 #include "settings/locations.h"
 #include "settings/settings_file.h"
+#include "settings/settings_lock.h"
 #include "settings/value_access.h"
 
 namespace {
@@ -171,6 +172,8 @@ void on_import_clicked(GtkWidget*, gpointer) {
   const std::string path = choose_settings_file("Import fennick settings", false);
   if (path.empty()) return;
   guarded([&] {
+    const SettingsLock lock(LockWait::Never);
+    if (!lock.held) return show_status(lock_busy_text());
     const ImportOutcome outcome = import_settings(path);
     if (outcome.imported) {
       note_settings_synced();
@@ -207,6 +210,8 @@ void on_hook_clicked(GtkWidget*, gpointer value) {
 void on_pathbar_clicked(GtkWidget*, gpointer value) {
   const bool remove = value_of(value) == 2;
   guarded([remove] {
+    const SettingsLock lock(LockWait::Never);
+    if (!lock.held) return show_status(lock_busy_text());
     // The import must find the scoped rules of the current settings.
     if (!remove) save_window_settings();
     const BlockUpdate update = update_pathbar_block(remove);

@@ -188,11 +188,14 @@ void save_if_migrated() {
   if (!migration_pending) return;
   // Read again under the lock, so that the rewrite cannot undo a change made meanwhile. A file
   // with lines the rewrite would drop is left for the next change, which keeps a copy first.
-  SettingsLock lock;
-  load_settings();
-  if (!migration_pending || dropped_lines > 0) return;
-  migration_pending = false;
+  // Only a lock free at once is taken: a run that only reads never waits for a writer, and uses
+  // the converted keys in memory meanwhile.
   try {
+    SettingsLock lock(LockWait::Never);
+    if (!lock.held) return;
+    load_settings();
+    if (!migration_pending || dropped_lines > 0) return;
+    migration_pending = false;
     write_file_atomic(settings_path(), settings_text());
   } catch (const std::runtime_error&) {
     // The old keys still work for this run; the rewrite is tried again at the next start.

@@ -160,15 +160,20 @@ TEST_F(ErrorPathsTest, ReadOnlyConfigurationFolderLeavesEveryFileAlone) {
   const std::string ini = read_file(settings_file());
   const std::string css = read_file(config() + "/fennick.css");
   const std::string prompt = read_file(config() + "/prompt.sh");
-  ASSERT_EQ(chmod(config().c_str(), 0500), 0);
-  const RunResult run = run_fennick({"set", "symbol", "#", "pathbar.enabled", "true"});
-  chmod(config().c_str(), 0700);
-  EXPECT_EQ(one_error_line(run),
-            "fennick: cannot write " + settings_file() + ": Permission denied");
-  EXPECT_EQ(read_file(settings_file()), ini);
-  EXPECT_EQ(read_file(config() + "/fennick.css"), css);
-  EXPECT_EQ(read_file(config() + "/prompt.sh"), prompt);
-  EXPECT_EQ(folder_entries(config()), generated_files());
+  // Writable but not readable (0300), the folder cannot be locked: no write goes on unlocked.
+  for (const auto& [mode, error] :
+       {std::pair{0500, "cannot write " + settings_file() + ": Permission denied"},
+        std::pair{0300, "cannot lock the settings folder " + config() +
+                            " (Permission denied); nothing was changed"}}) {
+    ASSERT_EQ(chmod(config().c_str(), static_cast<mode_t>(mode)), 0);
+    const RunResult run = run_fennick({"set", "symbol", "#", "pathbar.enabled", "true"});
+    chmod(config().c_str(), 0700);
+    EXPECT_EQ(one_error_line(run), "fennick: " + error);
+    EXPECT_EQ(read_file(settings_file()), ini);
+    EXPECT_EQ(read_file(config() + "/fennick.css"), css);
+    EXPECT_EQ(read_file(config() + "/prompt.sh"), prompt);
+    EXPECT_EQ(folder_entries(config()), generated_files());
+  }
 }
 
 TEST_F(ErrorPathsTest, OutputThatCannotBeWrittenIsAFailedRun) {

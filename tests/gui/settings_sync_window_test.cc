@@ -1,6 +1,9 @@
 // The window and other writers of the settings file: its save merges what changed on disk
 // meanwhile (a real fennick process writes it), its own changes win only where it made them,
 // and while it waits for nothing a change on disk shows in the controls by itself.
+#include <signal.h>
+#include <sys/wait.h>
+
 #include "gui/settings_window.h"
 #include "gui/window_test_support.h"
 #include "settings/locations.h"
@@ -78,4 +81,36 @@ TEST_F(WindowTest, ASaveOverHandEditsKeepsTheOldFileAndSaysSo) {
                                "file; the old file is kept in " +
                                settings_path() + ".bak)");
   EXPECT_EQ(value_on_disk("pathbar.spacing"), "3");
+}
+
+// While another process holds the settings lock, the window's main loop goes on: the save waits
+// and says so, the buttons that need the lock say who holds it, and the change is written once
+// the holder is gone.
+TEST_F(WindowTest, ASaveWaitsForTheLockWithoutStoppingTheWindow) {
+  make_dir(config_dir());
+  const pid_t holder = start_in_background({"flock", "-o", config_dir(), "sleep", "60"});
+  ASSERT_GT(holder, 0);
+  ASSERT_TRUE(run_main_loop_until(
+      [] {
+        return run_program({"flock", "-n", config_dir(), "true"}).status != 0;
+      },
+      kPatienceMs));
+  const std::string who = "another fennick (process " + std::to_string(holder) + ")";
+  gtk.gtk_spin_button_set_value(as<GtkSpinButton>(control_of("pathbar.spacing")), 5);
+  ASSERT_TRUE(
+      run_main_loop_until([] { return status_text().rfind("Waiting for ", 0) == 0; }, kPatienceMs));
+  EXPECT_EQ(status_text(),
+            "Waiting for " + who +
+                " to finish changing the settings\xE2\x80\xA6 (your changes are kept)");
+  run_main_loop_for(800);  // the timer tries again and again meanwhile
+  EXPECT_TRUE(window.save_pending);
+  EXPECT_FALSE(file_exists(settings_path()));
+  click(button_labelled("Use in the stock Nemo"));
+  EXPECT_EQ(status_text(), "Another fennick (process " + std::to_string(holder) +
+                               ") is changing the settings; try again when it has finished");
+  kill(holder, SIGTERM);
+  ASSERT_TRUE(run_main_loop_until([] { return !window.save_pending; }, kPatienceMs));
+  EXPECT_EQ(value_on_disk("pathbar.spacing"), "5");
+  EXPECT_EQ(status_text().rfind("Saved and applied", 0), 0u) << status_text();
+  waitpid(holder, nullptr, 0);
 }
