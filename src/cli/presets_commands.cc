@@ -7,6 +7,7 @@
 #include "settings/ascii_text.h"
 #include "settings/console.h"
 #include "settings/locations.h"
+#include "settings/settings_file.h"
 
 int cmd_palette(const CommandLine& line) {
   const std::string name = ascii_lowered(line.operand(1));
@@ -25,8 +26,16 @@ int cmd_export(const CommandLine& line) {
     return 2;
   }
   const std::string path = line.operand(1);
+  // "-" is standard output, which gets the settings and nothing else.
+  if (path == "-") {
+    print_out(settings_text());
+    return 0;
+  }
   const int count = export_settings(path);
-  print_out("exported " + std::to_string(count) + " settings to " + path + "\n");
+  // Into standard output by its name (/dev/stdout), the line would land in the settings.
+  if (!is_standard_output(path.c_str())) {
+    print_out("exported " + std::to_string(count) + " settings to " + printable(path) + "\n");
+  }
   return 0;
 }
 

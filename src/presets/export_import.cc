@@ -13,7 +13,7 @@
 #include "settings/settings_lock.h"
 
 int export_settings(const std::string& path) {
-  write_file_atomic(path, settings_text());
+  write_chosen_file(path, settings_text());
   return setting_count();
 }
 

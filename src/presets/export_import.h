@@ -3,7 +3,8 @@
 
 #include <string>
 
-// Writes every setting to path; returns how many were written.
+// Writes every setting to path (a FIFO or a terminal is written into, never replaced; no folder
+// is made for it); returns how many were written.
 int export_settings(const std::string& path);
 
 struct ImportOutcome {

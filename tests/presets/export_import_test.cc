@@ -158,7 +158,7 @@ TEST_F(ExportImportTest, ExportWritesTheSettingsAsHeldNotACopyOfTheFile) {
                                                    {"terminal.symbol", "%"}}));
 }
 
-TEST_F(ExportImportTest, ExportToABareNameOrIntoMissingFolders) {
+TEST_F(ExportImportTest, ExportToABareNameButNeverIntoMissingFolders) {
   set({"terminal.symbol", "#"});
   const std::string ini = read_file(settings_file());
   const std::string here = home() + "/work";
@@ -170,17 +170,15 @@ TEST_F(ExportImportTest, ExportToABareNameOrIntoMissingFolders) {
   // Only the file itself is left there, no temporary file beside it.
   EXPECT_EQ(folder_entries(here), std::set<std::string>{"mine.ini"});
 
+  // A folder that does not exist is a mistyped name, not one to make.
   const std::string deep = home() + "/a/b c/d/settings.txt";
-  const RunResult nested = run_fennick({"export", deep});
-  EXPECT_EQ(nested.status, 0) << nested.err;
-  EXPECT_EQ(nested.out, "exported 62 settings to " + deep + "\n");
-  EXPECT_EQ(read_file(deep), ini);
-
-  // A relative path with folders, from the current folder.
-  const RunResult relative = run_in(here, {"export", "sub/dir/x.ini"});
-  EXPECT_EQ(relative.status, 0) << relative.err;
-  EXPECT_EQ(relative.out, "exported 62 settings to sub/dir/x.ini\n");
-  EXPECT_EQ(read_file(here + "/sub/dir/x.ini"), ini);
+  for (const std::string& target : {deep, std::string("sub/dir/x.ini")}) {
+    const RunResult nested = run_in(here, {"export", target});
+    EXPECT_EQ(nested.status, 1);
+    EXPECT_EQ(nested.err, "fennick: cannot write " + target + ": No such file or directory\n");
+  }
+  EXPECT_FALSE(file_exists(home() + "/a"));
+  EXPECT_EQ(folder_entries(here), std::set<std::string>{"mine.ini"});
 }
 
 TEST_F(ExportImportTest, ExportThatCannotWriteEndsWithOneErrorLine) {
@@ -212,6 +210,32 @@ TEST_F(ExportImportTest, ExportThatCannotWriteEndsWithOneErrorLine) {
   EXPECT_EQ(read_file(home() + "/plain"), "a file\n");
 
   EXPECT_EQ(snapshot(), before);
+}
+
+// "-", a FIFO and a character device are written into as streams and stay what they are; a
+// path with a line break shows escaped in the confirmation.
+TEST_F(ExportImportTest, ExportIntoAStreamWritesIntoItAndNeverReplacesIt) {
+  set({"terminal.symbol", "#"});
+  const std::string ini = read_file(settings_file());
+  for (const char* standard_output : {"-", "/dev/stdout"}) {
+    const RunResult run = run_fennick({"export", standard_output});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, ini) << standard_output;  // the settings and nothing else
+  }
+  const std::string fifo = home() + "/odd\nname";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const RunResult fed = run_program(
+      {"sh", "-c", "cat \"$1\" > \"$1.got\" & \"$0\" export \"$1\"; s=$?; wait; exit $s",
+       kFennickBinary, fifo});
+  EXPECT_EQ(fed.status, 0) << fed.err;
+  EXPECT_EQ(fed.out, "exported 62 settings to " + home() + "/odd\\nname\n");
+  EXPECT_EQ(run_fennick({"export", "/dev/null"}).status, 0);
+  struct stat info;
+  ASSERT_EQ(lstat(fifo.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  ASSERT_EQ(lstat("/dev/null", &info), 0);
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
+  EXPECT_EQ(read_file(fifo + ".got"), ini);
 }
 
 TEST_F(ExportImportTest, ExportIntoAReadOnlyFolder) {
