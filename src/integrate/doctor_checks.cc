@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "fonts/powerline_font.h"
@@ -17,6 +18,7 @@
 #include "integrate/shell_quote.h"
 #include "integrate/text_file.h"
 #include "settings/ascii_text.h"
+#include "settings/atomic_file.h"
 #include "settings/catalogue.h"
 #include "settings/file_reader.h"
 #include "settings/locations.h"
@@ -326,12 +328,31 @@ void check_program_on_path(Problems& found) {
                    "add this line to ~/.profile, then log in again: " + path_export_line(dir)});
 }
 
+// A write killed midway leaves its temporary file; the next write in that folder takes it away.
+void check_leftover_temporaries(Problems& found) {
+  const std::string css = gtk_css_path();
+  std::vector<std::string> folders = {
+      config_dir(),       home_dir(),          css.substr(0, css.rfind('/')),
+      applications_dir(), dbus_services_dir(), actions_dir()};
+  for (size_t i = 0; i < folders.size(); ++i) {
+    if (std::find(folders.begin(), folders.begin() + static_cast<long>(i), folders[i]) !=
+        folders.begin() + static_cast<long>(i)) {
+      continue;
+    }
+    for (const std::string& path : stale_temporaries(folders[i])) {
+      found.push_back(
+          {printable(path) + " is left from a write that was cut short", "rm " + shell_word(path)});
+    }
+  }
+}
+
 Problems find_problems() {
   using Check = void (*)(Problems&);
   static const Check kChecks[] = {
-      check_settings_lines, check_prompt_switch,   check_shell_hooks,    check_generated_files,
-      check_prompt_scope,   check_prompt_font,     check_pathbar_reader, check_dbus_services,
-      check_running_nemo,   check_program_on_path,
+      check_settings_lines,  check_prompt_switch,        check_shell_hooks,
+      check_generated_files, check_prompt_scope,         check_prompt_font,
+      check_pathbar_reader,  check_dbus_services,        check_running_nemo,
+      check_program_on_path, check_leftover_temporaries,
   };
   Problems found;
   for (const Check check : kChecks)

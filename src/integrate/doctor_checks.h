@@ -23,6 +23,7 @@ void check_pathbar_reader(Problems& found);   // the path bar is customised, no 
 void check_dbus_services(Problems& found);    // a service file starts a missing executable
 void check_running_nemo(Problems& found);     // the running Nemo is not the default one
 void check_program_on_path(Problems& found);  // this program is not the fennick on PATH
+void check_leftover_temporaries(Problems& found);  // a killed write left its temporary file
 
 // Every check, in order.
 Problems find_problems();

@@ -133,6 +133,13 @@ const CheckCase kCases[] = {
       "or delete line 3",
       "@/config/fennick.ini line 5 is not understood: \"shape=pill\" | edit @/config/fennick.ini: "
       "correct or delete line 5"}},
+    {"TemporariesOfAKilledWrite",
+     check_leftover_temporaries,
+     {},
+     "touch config/fennick.ini.tmp99999999 .bashrc.tmp99999999 notes.tmp99999999",
+     {"@/config/fennick.ini.tmp99999999 is left from a write that was cut short | rm "
+      "@/config/fennick.ini.tmp99999999",
+      "@/.bashrc.tmp99999999 is left from a write that was cut short | rm @/.bashrc.tmp99999999"}},
 };
 
 void PrintTo(const CheckCase& row, std::ostream* out) {
