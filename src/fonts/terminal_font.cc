@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "fonts/powerline_font.h"
+#include "integrate/file_backup.h"
 #include "integrate/outside_programs.h"
 #include "integrate/text_file.h"
 #include "settings/ascii_text.h"
@@ -91,8 +92,12 @@ std::string use_terminal_font(std::string family) {
   if (old_font.empty() || old_flag.empty()) {
     fail("cannot read the font of the default terminal profile (gsettings), nothing changed.");
   }
+  // Only a backup the program made holds the user's own font: anything else at its name (a
+  // link to a file elsewhere, say) is moved aside, and a backup is made.
   const std::string backup = font_backup_path();
-  const bool new_backup = !path_exists(backup);
+  const FoundAtName found = look_at_name(backup);
+  if (!found.foreign.empty()) move_aside(backup, found.foreign);
+  const bool new_backup = !found.taken || !found.foreign.empty();
   if (new_backup) {
     write_file_atomic(backup, schema + "\n" + old_font + "\n" + old_flag + "\n", -1,
                       LinkAtPath::Replace);
@@ -129,7 +134,12 @@ std::string use_terminal_font(std::string family) {
 
 FontRestore restore_terminal_font() {
   const std::string backup = font_backup_path();
-  if (!path_exists(backup)) return FontRestore::NoBackup;
+  const FoundAtName found = look_at_name(backup);
+  if (!found.taken) return FontRestore::NoBackup;
+  if (!found.foreign.empty()) {
+    fail("not restoring from " + backup + ": it is " + found.foreign +
+         ", not a backup fennick made; nothing changed.");
+  }
   const std::string text = read_text_file(backup);
   std::string lines[3];
   size_t start = 0;

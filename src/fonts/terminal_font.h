@@ -18,14 +18,17 @@ struct ProfileFont {
 };
 ProfileFont terminal_profile_font();
 // Points the default profile at `family` (the installed powerline font when empty) in the size of
-// the profile's current font (12 when that names none) and returns the font it set. Fails with a
-// message when there is no profile, no font, or gsettings refuses the font or does not keep it.
+// the profile's current font (12 when that names none) and returns the font it set. The first
+// use keeps the old font in a backup; anything at the backup's name that is not a file the
+// program made is moved aside for a new backup (file_backup.h). Fails with a message when there
+// is no profile, no font, or gsettings refuses the font or does not keep it.
 std::string use_terminal_font(std::string family);
 enum class FontRestore {
   Restored,
   NoBackup,
   NotOurs,  // a backup file too short to be one of ours: left as it is
 };
-// Puts back the font the backup holds. Fails with a message when gsettings refused a value or did
-// not keep it: the backup is then kept.
+// Puts back the font the backup holds. Fails with a message, changing nothing, when what lies at
+// the backup's name is not a file the program made (file_backup.h); and when gsettings refused a
+// value or did not keep it: the backup is then kept.
 FontRestore restore_terminal_font();

@@ -8,6 +8,8 @@
 #include "integrate/marked_block.h"
 
 extern const char kPathbarStartMarker[];
+// The start marker of a block put below a last line without a line feed (marked_block.h).
+extern const char kPathbarStartAfterLineFeed[];
 extern const char kPathbarEndMarker[];
 
 // "file://" and the path, every byte but letters, digits and "/-._~" percent-encoded.
@@ -19,7 +21,9 @@ std::string pathbar_block();
 std::string add_pathbar_block(const std::string& text);
 std::string strip_pathbar_block(const std::string& text);
 // Adds the block to gtk.css (creating the file and its folder when missing) or removes it; a file
-// about to change is first kept as a backup beside it.
+// about to change is first kept as a backup beside it. Nothing that the program alone made stays
+// (marked_block.h): a gtk.css it created goes once it holds nothing else, and so do the backups
+// that hold only a block.
 BlockUpdate update_pathbar_block(bool remove);
 // True when gtk.css holds the block as it would be written now.
 bool pathbar_block_installed();

@@ -1,43 +1,45 @@
 #include "integrate/shell_hook.h"
 
-#include "integrate/file_backup.h"
 #include "integrate/marked_block.h"
 #include "integrate/shell_quote.h"
 #include "integrate/text_file.h"
-#include "settings/atomic_file.h"
 #include "settings/file_reader.h"
 #include "settings/locations.h"
 
 const char kHookStartMarker[] = "# >>> fennick >>>";
+const char kHookStartAfterLineFeed[] = "# >>> fennick >>> (line end above added by fennick)";
 const char kHookEndMarker[] = "# <<< fennick <<<";
 
 namespace {
 
 const char* const kRcFiles[] = {".bashrc", ".zshrc"};
+const BlockMarkers kHookMarkers = {kHookStartMarker, kHookStartAfterLineFeed, kHookEndMarker};
+
+// The line between the markers.
+std::string hook_line() {
+  const std::string path = double_quote_escaped(prompt_script_path());
+  return "[ -r \"" + path + "\" ] && . \"" + path + "\"\n";
+}
 
 }  // namespace
 
 std::string hook_block() {
-  const std::string path = double_quote_escaped(prompt_script_path());
-  return std::string(kHookStartMarker) + "\n[ -r \"" + path + "\" ] && . \"" + path + "\"\n" +
-         kHookEndMarker + "\n";
+  return marked_block(kHookMarkers, hook_line());
 }
 
 bool holds_hook_block(const std::string& text) {
-  return holds_block(text, hook_block(), kHookStartMarker, kHookEndMarker);
+  return holds_block(text, kHookMarkers, hook_line());
 }
 
 std::string strip_hook_block(const std::string& text) {
-  return strip_marked_block(text, kHookStartMarker, kHookEndMarker);
+  return strip_marked_block(text, kHookMarkers);
 }
 
 std::string add_hook_block(const std::string& text) {
-  const std::string block = hook_block();
   // The block as it would be written stays where it is, even above lines added after it.
   if (holds_hook_block(text)) return text;
-  const std::string result = strip_hook_block(text);
-  if (result.empty() || result.back() == '\n') return result + block;
-  return result + "\n" + block.substr(0, block.size() - 1);
+  const std::string rest = strip_hook_block(text);
+  return insert_marked_block(rest, rest.size(), kHookMarkers, hook_line());
 }
 
 void update_shell_hooks(bool remove, const std::function<void(const BlockUpdate&)>& on_update) {
@@ -52,12 +54,6 @@ void update_shell_hooks(bool remove, const std::function<void(const BlockUpdate&
     std::string old_text;
     read_whole_file(path, old_text);
     const std::string new_text = remove ? strip_hook_block(old_text) : add_hook_block(old_text);
-    if (new_text == old_text) {
-      on_update({path, BlockChange::Unchanged, ""});
-      continue;
-    }
-    const std::string backup = back_up_before_change(path);
-    write_file_atomic(path, new_text);
-    on_update({path, remove ? BlockChange::Removed : BlockChange::Added, backup});
+    on_update(update_marked_file({path, old_text, new_text, remove, false}, kHookMarkers));
   }
 }

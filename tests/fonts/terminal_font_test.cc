@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -175,7 +176,8 @@ TEST_F(TerminalFontTest, ValuesGsettingsDoesNotKeepAreAnError) {
   EXPECT_EQ(profile_state(), "'Ubuntu Mono 13'\ntrue\n");
 }
 
-// The backup is the program's own file: a link planted at its name is replaced by it.
+// The backup is the program's own file: a link to nothing planted at its name is moved aside for
+// it, not followed.
 TEST_F(TerminalFontTest, ALinkPlantedAtTheBackupIsReplacedNotFollowed) {
   install_font_by_hand();
   make_dir(config());
@@ -187,6 +189,30 @@ TEST_F(TerminalFontTest, ALinkPlantedAtTheBackupIsReplacedNotFollowed) {
   EXPECT_FALSE(file_exists(outside));
   EXPECT_FALSE(is_symlink(backup()));
   EXPECT_EQ(read_file(backup()), profile() + "\n'Ubuntu Mono 13'\ntrue\n");
+}
+
+// Only a backup the program made counts: a link to a backup-like file elsewhere is never read. A
+// restore refuses and changes nothing; a use moves the link aside and keeps a real backup.
+TEST_F(TerminalFontTest, APlantedBackupIsNeverTrusted) {
+  install_font_by_hand();
+  const std::string outside = home() + "/elsewhere/backup";
+  write_file(outside, profile() + "\n'Planted Mono 20'\nfalse\n");
+  make_dir(config());
+  std::filesystem::create_symlink(outside, backup());
+  RunResult run = run_fennick({"font", "restore"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "fennick: not restoring from " + backup() +
+                         ": it is a symbolic link, not a backup fennick made; nothing changed.\n");
+  EXPECT_EQ(profile_state(), "'Ubuntu Mono 13'\ntrue\n");
+
+  run = run_fennick({"font", "use"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "fennick: moved " + backup() + " aside to " + backup() +
+                         ".moved-aside: it is a symbolic link, not a file fennick made\n");
+  EXPECT_FALSE(is_symlink(backup()));
+  EXPECT_EQ(read_file(backup()), profile() + "\n'Ubuntu Mono 13'\ntrue\n");
+  EXPECT_EQ(read_file(outside), profile() + "\n'Planted Mono 20'\nfalse\n");
 }
 
 TEST_F(TerminalFontTest, RestoreWithoutBackupChangesNothing) {

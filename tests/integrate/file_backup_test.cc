@@ -1,5 +1,5 @@
 // back_up_before_change: every state of a file is kept once beside it, no backup is ever
-// overwritten, and a name that is taken in any way is left alone.
+// overwritten, and a backup name taken by anything the program did not make is moved aside.
 #include "integrate/file_backup.h"
 
 #include <sys/stat.h>
@@ -9,6 +9,8 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/cli_helpers.h"
 #include "test_support.h"
@@ -81,30 +83,54 @@ TEST_F(FileBackupTest, ABackupAfterAGapIsFoundAndTheGapIsFilled) {
   EXPECT_EQ(read_file(backup()), "old\n");
 }
 
-// Names that only look like backups hold nothing that counts, and any name that is taken (a
-// folder, a link to nothing or to a file, a FIFO) is neither used, followed nor read.
-TEST_F(FileBackupTest, TakenNamesAreLeftAlone) {
+// Names that only look like backups hold nothing that counts. Anything at a backup name that the
+// program did not make (a link to nothing or to a copy of the file, a folder, a FIFO, a second
+// name of a file elsewhere, a file of another user) is moved aside with a note, never followed,
+// read or used; the next thing planted at a freed name goes to the next free name aside.
+TEST_F(FileBackupTest, TakenNamesAreMovedAsideUnread) {
   const std::string bytes = "mine\n";
   write_file(path(), bytes);
   for (const char* look_alike : {".fennick-bak.01", ".fennick-bak.x", ".fennick-bak.1.tmp",
                                  ".fennick-bak.", ".fennick-bak1", ".fennick-ba"}) {
     write_file(path() + look_alike, bytes);
   }
-  std::filesystem::create_symlink("nothing", backup());
+  write_file(home() + "/copy", bytes);
+  std::filesystem::create_symlink("copy", backup());
   make_dir(backup("1"));
   ASSERT_EQ(mkfifo(backup("2").c_str(), 0600), 0);
-  write_file(home() + "/target", "target\n");
-  std::filesystem::create_symlink("target", backup("3"));
-  const std::map<std::string, std::string> before = files();
+  std::filesystem::create_symlink("nothing", backup("3"));
+  std::filesystem::create_hard_link(home() + "/copy", backup("4"));
+  std::vector<std::pair<std::string, std::string>> planted = {
+      {backup(), "a symbolic link"},
+      {backup("1"), "a folder"},
+      {backup("2"), "a special file"},
+      {backup("3"), "a symbolic link"},
+      {backup("4"), "a file with 2 names (hard links)"}};
+  if (getuid() == 0) {
+    write_file(backup("5"), bytes);
+    ASSERT_EQ(chown(backup("5").c_str(), 65534, 65534), 0);
+    planted.push_back({backup("5"), "a file of another user"});
+  }
+  std::string notes;
+  for (const auto& [name, why] : planted)
+    notes += "fennick: moved " + name + " aside to " + name + ".moved-aside: it is " + why +
+             ", not a file fennick made\n";
 
-  EXPECT_EQ(back_up_before_change(path()), backup("4"));
-  EXPECT_EQ(read_file(backup("4")), bytes);
-  std::map<std::string, std::string> after = before;
-  after["rc.fennick-bak.4"] = bytes;
-  EXPECT_EQ(files(), after);
-  EXPECT_EQ(std::filesystem::read_symlink(backup()), "nothing");
-  EXPECT_EQ(std::filesystem::read_symlink(backup("3")), "target");
-  EXPECT_TRUE(std::filesystem::is_empty(backup("1")));
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(back_up_before_change(path()), backup());
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), notes);
+  EXPECT_FALSE(is_symlink(backup()));
+  EXPECT_EQ(read_file(backup()), bytes);
+  EXPECT_EQ(std::filesystem::read_symlink(backup() + ".moved-aside"), "copy");
+  EXPECT_TRUE(std::filesystem::is_empty(backup("1") + ".moved-aside"));
+
+  std::filesystem::create_symlink("copy", backup("3"));
+  write_file(path(), "changed\n");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(back_up_before_change(path()), backup("1"));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "fennick: moved " + backup("3") + " aside to " + backup("3") +
+                ".moved-aside.1: it is a symbolic link, not a file fennick made\n");
 }
 
 TEST_F(FileBackupTest, TheBackupOfALinkLiesBesideItAndHoldsTheTarget) {

@@ -1,9 +1,9 @@
 #!/bin/bash
 # The hook block in real interactive shells: after prompt-install a new interactive bash and zsh
 # read their rc files and have sourced prompt.sh; after prompt-remove they have not, and the rc
-# files hold their old bytes again. Also with rc files without a final line feed, an odd
-# configuration folder, a ~/.bashrc that is a link into a dotfiles folder, and private (mode 600)
-# rc files.
+# files hold their old bytes again. Also with rc files without a final line feed (and a line that
+# another installer appends after the install), an odd configuration folder, a ~/.bashrc that is
+# a link into a dotfiles folder, and private (mode 600) rc files.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../shell_helpers.sh
@@ -118,6 +118,25 @@ rc_files_without_final_line_feed() {
   install_and_remove 'rc files without a final line feed'
 }
 
+# A line appended to rc files without a final line feed after the install, as other installers
+# do: both shells run it, and after the removal it stands on a line of its own below the user's.
+line_appended_after_install() {
+  local what='a line appended after the install' name
+  fresh_home "$HOME/.config/fennick"
+  printf '%s' "$(user_bashrc)" >"$HOME/.bashrc"
+  printf '%s' "$(user_zshrc)" >"$HOME/.zshrc"
+  "$FENNICK_BIN" prompt-install >/dev/null 2>&1 || fail "$what: prompt-install failed"
+  for name in .bashrc .zshrc; do echo 'FK_USER=later' >>"$HOME/$name"; done
+  check_eq "$what: bash runs it" "$(sourced_bash_state later)" "$(bash_state "$what: bash")"
+  check_eq "$what: zsh runs it" "$(sourced_zsh_state later)" "$(zsh_state "$what: zsh")"
+  "$FENNICK_BIN" prompt-remove >/dev/null 2>&1 || fail "$what: prompt-remove failed"
+  check_eq "$what: .bashrc bytes" "$({ user_bashrc; echo FK_USER=later; } | od -An -c)" \
+    "$(od -An -c "$HOME/.bashrc")"
+  check_eq "$what: .zshrc bytes" "$({ user_zshrc; echo FK_USER=later; } | od -An -c)" \
+    "$(od -An -c "$HOME/.zshrc")"
+  check_contains "$what: bash after remove" '|user=later|no __fk_git' "$(bash_state "$what")"
+}
+
 # A configuration folder whose name the shells would expand or run if the hook line did not
 # escape it.
 odd_configuration_folder() {
@@ -163,6 +182,7 @@ $scope_hint" "$out"
 
 plain_rc_files
 rc_files_without_final_line_feed
+line_appended_after_install
 odd_configuration_folder
 linked_private_rc_files
 finish

@@ -22,6 +22,12 @@ TEST_F(PathbarImportTest, BlockGoesFirstAndComesOutWithoutChangingAnotherByte) {
   const std::string outdated =
       "/* >>> fennick >>> */\n@import url(\"file:///old/fennick-nemo.css\");\n/* <<< fennick <<< "
       "*/\n";
+  // The block below a last line without a line feed: it adds one and says so.
+  const std::string lf =
+      "/* >>> fennick >>> (line end above added by fennick) */" + b.substr(b.find('\n'));
+  // Marker words in the user's own comments are no markers.
+  const std::string comments =
+      "/* /* >>> fennick >>> */ */ .mine { color: red; }\n.b {} /* /* <<< fennick <<< */ */\n";
   const struct {
     std::string before;
     std::string after;
@@ -32,7 +38,10 @@ TEST_F(PathbarImportTest, BlockGoesFirstAndComesOutWithoutChangingAnotherByte) {
       {"\r\n.a {}\r\n", b + "\r\n.a {}\r\n"},
       // @charset must stay first; an @import counts only before every other rule.
       {"@charset \"utf-8\";\n.a {}\n", "@charset \"utf-8\";\n" + b + ".a {}\n"},
-      {"@charset \"utf-8\";", "@charset \"utf-8\";\n" + b.substr(0, b.size() - 1)},
+      {"@charset \"utf-8\";", "@charset \"utf-8\";\n" + lf},
+      {"@charset \"utf-8\";\n" + lf, "@charset \"utf-8\";\n" + lf},
+      {comments, b + comments},
+      {comments + outdated, b + comments},
       // The current block stays where it is; an outdated one is replaced at the top.
       {".a {}\n" + b + ".b {}\n", ".a {}\n" + b + ".b {}\n"},
       {".a {}\n" + outdated + ".b {}\n", b + ".a {}\n.b {}\n"},
@@ -42,7 +51,7 @@ TEST_F(PathbarImportTest, BlockGoesFirstAndComesOutWithoutChangingAnotherByte) {
     const std::string added = add_pathbar_block(c.before);
     EXPECT_EQ(added, c.after);
     EXPECT_EQ(add_pathbar_block(added), added);
-    if (c.before.find("fennick") == std::string::npos) {
+    if (strip_pathbar_block(c.before) == c.before) {
       EXPECT_EQ(strip_pathbar_block(added), c.before);
     }
   }
@@ -86,6 +95,26 @@ TEST_F(PathbarImportTest, CommandsAddRemoveAndKeepTheUsersFile) {
   setenv("XDG_CONFIG_HOME", (home() + "/elsewhere").c_str(), 1);
   EXPECT_EQ(update_pathbar_block(false).path, home() + "/elsewhere/gtk-3.0/gtk.css");
   EXPECT_TRUE(pathbar_block_installed());
+}
+
+// A removal takes away what the program alone made: the gtk.css it created, and backups that hold
+// only the block (an earlier version made them); an empty gtk.css of the user's stays, and so
+// does its backup.
+TEST_F(PathbarImportTest, RemoveLeavesNothingTheProgramAloneMade) {
+  const std::string folder = home() + "/.config/gtk-3.0";
+  EXPECT_EQ(update_pathbar_block(false).backup, "");
+  const BlockUpdate removed = update_pathbar_block(true);
+  EXPECT_EQ(block_update_line(removed), "removed block from " + gtk_css());
+  EXPECT_EQ(removed.backup, "");
+  EXPECT_EQ(folder_entries(folder), std::set<std::string>{});
+
+  write_file(gtk_css(), "");
+  write_file(gtk_css() + ".fennick-bak.7", block());
+  EXPECT_EQ(update_pathbar_block(false).backup, gtk_css() + ".fennick-bak");
+  EXPECT_EQ(update_pathbar_block(true).backup, "");
+  EXPECT_EQ(folder_entries(folder), (std::set<std::string>{"gtk.css", "gtk.css.fennick-bak"}));
+  EXPECT_EQ(read_file(gtk_css()), "");
+  EXPECT_EQ(read_file(gtk_css() + ".fennick-bak"), "");
 }
 
 }  // namespace

@@ -19,17 +19,12 @@
 namespace {
 
 const std::string kStart = "# >>> fennick >>>";
+const std::string kStartAfterLf = "# >>> fennick >>> (line end above added by fennick)";
 const std::string kEnd = "# <<< fennick <<<";
 
 // The block for a prompt script path that needs no escaping.
-std::string block_for(const std::string& script) {
-  return kStart + "\n[ -r \"" + script + "\" ] && . \"" + script + "\"\n" + kEnd + "\n";
-}
-
-// True when the text holds a start marker with an end marker somewhere after it: a block.
-bool has_block(const std::string& text) {
-  const size_t start = text.find(kStart);
-  return start != std::string::npos && text.find(kEnd, start) != std::string::npos;
+std::string block_for(const std::string& script, const std::string& start = kStart) {
+  return start + "\n[ -r \"" + script + "\" ] && . \"" + script + "\"\n" + kEnd + "\n";
 }
 
 // The lines of raw file bytes (ended by LF, CR LF or CR) joined with one LF after each.
@@ -47,13 +42,25 @@ std::string rejoined(const std::string& bytes) {
   return text;
 }
 
+// True when the text holds a start marker line with an end marker line somewhere after it.
+bool has_block(const std::string& text) {
+  bool start = false;
+  for (const std::string& line : split_lines(rejoined(text))) {
+    start = start || line == kStart || line == kStartAfterLf;
+    if (start && line == kEnd) return true;
+  }
+  return false;
+}
+
 class ShellHookTest : public TempHomeTest {
  protected:
   std::string bashrc() const { return home() + "/.bashrc"; }
   std::string zshrc() const { return home() + "/.zshrc"; }
   std::string script() const { return config() + "/prompt.sh"; }
   std::string block() const { return block_for(script()); }
-  // The block as it goes below a last line without a line end: its own last line has none.
+  // The block as it goes below a last line without a line feed, after the one it adds.
+  std::string lf_block() const { return block_for(script(), kStartAfterLf); }
+  // The block as it once went there: its own last line has no line end.
   std::string open_block() const { return block().substr(0, block().size() - 1); }
   // The report's line for an add on a home without ~/.zshrc.
   std::string zshrc_skipped() const {
@@ -172,6 +179,12 @@ TEST_F(ShellHookTest, StripLeavesTextsWithoutABlockUnchanged) {
            "x\n" + kEnd + "\nmiddle\n" + kStart + "\ny\n\n",
            std::string("# >>> fennick\n# <<< fennick\n"),
            std::string("# >>> Fennick >>>\n# <<< fennick <<<\n"),
+           // Marker words inside a line are the user's text, in a comment or anywhere else.
+           "x " + kStart + "\n" + kEnd,
+           "x " + kStart + " y\nline\nz " + kEnd + " w\nrest\n",
+           "code; " + kStart + kEnd + "\n",
+           "echo '" + kStart + "' # " + kStart + "\nalias a=b\n# " + kEnd + "\n",
+           " " + kStart + " \n" + kEnd + "\n",
        }) {
     EXPECT_EQ(strip_hook_block(text), text) << testing::PrintToString(text);
   }
@@ -202,16 +215,19 @@ TEST_F(ShellHookTest, StripTakesOutExactlyTheBlock) {
       {"a\n" + kStart + "\nline\n" + kEnd, "a"},
       {open, ""},
       {"\n" + open, ""},
-      {"x " + kStart + "\n" + kEnd, "x "},
+      // A block that added the line feed above it takes it along while it ends the text; with
+      // lines appended below it, it leaves the line feed, so that no two lines are joined.
+      {"a\n" + lf_block(), "a"},
+      {"a\n" + lf_block() + "export X=1\n", "a\nexport X=1\n"},
       // CR LF and CR line ends after the end marker go with it.
       {"a\r\n" + kStart + "\r\nline\r\n" + kEnd + "\r\nb\r\n", "a\r\nb\r\n"},
       {"a\r" + kStart + "\rline\r" + kEnd + "\rb\r", "a\rb\r"},
       {"a\n" + kStart + "\n" + kEnd + "\r\r\n", "a\n\r\n"},
       // Any lines between the markers go, whatever they say.
       {"a\n" + kStart + "\nsomething else\n\nmore\n" + kEnd + "\nb\n", "a\nb\n"},
-      // The markers are plain substrings anywhere in a line.
-      {"x " + kStart + " y\nline\nz " + kEnd + " w\nrest\n", "x  w\nrest\n"},
-      {"code; " + kStart + kEnd + "\n", "code; "},
+      // Marker words inside a line do not end or start the block.
+      {"# " + kStart + "\n" + kStart + "\n# " + kEnd + "\n" + kEnd + "\nb\n",
+       "# " + kStart + "\nb\n"},
       // Only the first block goes; a second one further down stays.
       {"a\n" + b + "b\n" + b, "a\nb\n" + b},
       // Other bytes around the block are left alone.
@@ -248,11 +264,13 @@ TEST_F(ShellHookTest, AddPutsTheBlockAtTheEnd) {
   const std::string open = open_block();
   EXPECT_EQ(add_hook_block(""), b);
   EXPECT_EQ(add_hook_block("a\n"), "a\n" + b);
-  // Below a last line without a line end the block starts with a line feed and the file keeps
-  // its missing final line end; added again, nothing changes.
-  EXPECT_EQ(add_hook_block("a"), "a\n" + open);
-  EXPECT_EQ(add_hook_block("a\n" + open), "a\n" + open);
-  EXPECT_EQ(add_hook_block("a\r"), "a\r\n" + open);
+  // Below a last line without a line feed the block adds one and says so, and still ends with
+  // one of its own; added again, nothing changes. A block once written without a final line end
+  // is written anew.
+  EXPECT_EQ(add_hook_block("a"), "a\n" + lf_block());
+  EXPECT_EQ(add_hook_block("a\n" + lf_block()), "a\n" + lf_block());
+  EXPECT_EQ(add_hook_block("a\n" + open), "a\n" + lf_block());
+  EXPECT_EQ(add_hook_block("a\r"), "a\r\n" + lf_block());
   EXPECT_EQ(add_hook_block("a\r\n"), "a\r\n" + b);
   // Blank lines before the block stay.
   EXPECT_EQ(add_hook_block("a\n\n"), "a\n\n" + b);
@@ -263,7 +281,7 @@ TEST_F(ShellHookTest, AddPutsTheBlockAtTheEnd) {
   EXPECT_EQ(add_hook_block("a\n" + b + "b"), "a\n" + b + "b");
   const std::string outdated = block_for("/old/prompt.sh");
   EXPECT_EQ(add_hook_block("a\n" + outdated + "b\n"), "a\nb\n" + b);
-  EXPECT_EQ(add_hook_block("a\n" + outdated + "b"), "a\nb\n" + open);
+  EXPECT_EQ(add_hook_block("a\n" + outdated + "b"), "a\nb\n" + lf_block());
   EXPECT_EQ(add_hook_block("a\n" + b), "a\n" + b);
   EXPECT_EQ(add_hook_block(b), b);
   // A block with another path is replaced.
@@ -390,9 +408,9 @@ TEST_F(ShellHookTest, RemoveLeavesTheBytesAroundTheBlock) {
 }
 
 TEST_F(ShellHookTest, OtherLineEndsStayAsTheyAre) {
-  // A file without a final line end gets the block below a line feed of its own and keeps
-  // its missing final line end: found again as it is, and taken out again with that line feed.
-  const std::string no_final_lf = "first\n" + open_block();
+  // A file without a final line end gets the block below a line feed of its own: found again as
+  // it is, and taken out again with that line feed.
+  const std::string no_final_lf = "first\n" + lf_block();
   write_file(zshrc(), no_final_lf);
   // A block written with CR LF line ends (by an editor, say) is written anew with LF, the
   // user's CR LF lines stay.
@@ -412,7 +430,7 @@ TEST_F(ShellHookTest, OtherLineEndsStayAsTheyAre) {
   EXPECT_EQ(hooks(true), "unchanged: " + bashrc() + "\nremoved block from " + zshrc() + "\n");
   EXPECT_EQ(read_file(zshrc()), "first");
   EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\nadded block to " + zshrc() + "\n");
-  EXPECT_EQ(read_file(bashrc()), mixed + "\n" + open_block());
+  EXPECT_EQ(read_file(bashrc()), mixed + "\n" + lf_block());
   EXPECT_EQ(read_file(zshrc()), no_final_lf);
   EXPECT_EQ(hooks(true),
             "removed block from " + bashrc() + "\nremoved block from " + zshrc() + "\n");
@@ -558,16 +576,20 @@ TEST_F(ShellHookTest, AFailedBackupStopsBeforeTheRcFileIsWritten) {
   EXPECT_EQ(read_file(bashrc()), "bash\n");
 }
 
-TEST_F(ShellHookTest, ALinkAtTheBackupNameIsLeftAlone) {
+// A link at the backup name to an outside copy of the very bytes of the rc file is not taken for
+// the backup, nor followed or replaced: it is moved aside with a note, and the backup is made.
+TEST_F(ShellHookTest, ALinkAtTheBackupNameIsMovedAside) {
   write_file(bashrc(), "bash\n");
-  write_file(home() + "/plain", "a file\n");
-  // A link at the first backup name, pointing through a regular file: neither followed nor
-  // replaced; the backup takes the next name.
-  std::filesystem::create_symlink("plain/backup", bashrc() + ".fennick-bak");
+  write_file(home() + "/outside/copy", "bash\n");
+  std::filesystem::create_symlink(home() + "/outside/copy", bashrc() + ".fennick-bak");
+  testing::internal::CaptureStderr();
   EXPECT_EQ(hooks(false), "added block to " + bashrc() + "\n" + zshrc_skipped());
-  EXPECT_EQ(std::filesystem::read_symlink(bashrc() + ".fennick-bak"), "plain/backup");
-  EXPECT_EQ(read_file(bashrc() + ".fennick-bak.1"), "bash\n");
-  EXPECT_EQ(read_file(home() + "/plain"), "a file\n");
+  EXPECT_EQ(split_lines(testing::internal::GetCapturedStderr()).size(), 1u);
+  EXPECT_FALSE(is_symlink(bashrc() + ".fennick-bak"));
+  EXPECT_EQ(read_file(bashrc() + ".fennick-bak"), "bash\n");
+  EXPECT_EQ(std::filesystem::read_symlink(bashrc() + ".fennick-bak.moved-aside"),
+            home() + "/outside/copy");
+  EXPECT_EQ(folder_entries(home() + "/outside"), std::set<std::string>{"copy"});
 }
 
 TEST_F(ShellHookTest, AFailedWriteLeavesTheRcFileAsItWas) {
@@ -586,9 +608,9 @@ TEST_F(ShellHookTest, AFailedWriteLeavesTheRcFileAsItWas) {
 }
 
 // Random rc texts: lines of code, comments, blanks, UTF-8, NUL, lone CRs and other bytes with LF,
-// CR LF or CR line ends, no final line end or a blank tail, and stray start or end markers (whole
-// lines or inside a line), but never a start marker with an end marker after it, since that pair
-// is a block.
+// CR LF or CR line ends (or CR LF alone), no final line end or a blank tail, marker words inside
+// lines (in a comment, in the middle), and stray start or end marker lines, but never a start
+// marker line with an end marker line after it, since that pair is a block.
 class RcTextGenerator {
  public:
   explicit RcTextGenerator(unsigned seed) : random_(seed) {}
@@ -604,7 +626,7 @@ class RcTextGenerator {
   size_t below(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random_); }
 
   std::string line_end() {
-    const size_t pick = below(10);
+    const size_t pick = crlf_only_ ? 7 : below(10);
     return pick < 7 ? "\n" : pick < 9 ? "\r\n" : "\r";
   }
 
@@ -639,6 +661,7 @@ class RcTextGenerator {
         "\xFF\xFE\x80",
     };
     if (below(30) == 0) return "";
+    crlf_only_ = below(8) == 0;
     std::string text;
     bool start_seen = false;
     const size_t lines = below(12);
@@ -651,14 +674,18 @@ class RcTextGenerator {
         for (size_t n = 1 + below(6); n > 0; --n)
           line += static_cast<char>(below(256));
       }
-      if (below(6) == 0) {
-        // A stray marker: end markers only before the first start marker.
+      if (below(5) == 0) {
+        // Marker words of any kind inside the line, in a comment of its own or in the middle.
+        const std::string words[] = {kStart, kStartAfterLf, kEnd};
+        const std::string& marker = words[below(3)];
+        line = below(2) == 0
+                   ? line + " # " + marker
+                   : line.substr(0, line.size() / 2) + marker + line.substr(line.size() / 2);
+      } else if (below(5) == 0) {
+        // A stray marker line: end markers only before the first start marker.
         const bool start = start_seen || below(2) == 0;
         start_seen = start_seen || start;
-        const std::string marker = start ? kStart : kEnd;
-        line = below(2) == 0
-                   ? marker
-                   : line.substr(0, line.size() / 2) + marker + line.substr(line.size() / 2);
+        line = start ? (below(2) == 0 ? kStart : kStartAfterLf) : kEnd;
       }
       text += line + line_end();
     }
@@ -676,6 +703,7 @@ class RcTextGenerator {
   }
 
   std::mt19937 random_;
+  bool crlf_only_ = false;
 };
 
 // For any bytes t and u without a block (t as generated, or as re-joined lines):
@@ -683,7 +711,9 @@ class RcTextGenerator {
 //   when t's last byte is none), and strip(add(t)) == t: add then remove gives t back;
 //   add(add(t)) == add(t);
 //   a block between t (ended by a line feed) and u is taken out leaving exactly t followed by u;
-//   add leaves it where it is, and moves an outdated block below them.
+//   add leaves it where it is, and moves an outdated block below them;
+//   u appended to add(t) stays on lines of its own, and strip leaves t (ended by a line feed)
+//   followed by u.
 TEST_F(ShellHookTest, PropertiesOfAddAndStripOnRandomTexts) {
   const std::string b = block();
   const std::string outdated = block_for("/old/prompt.sh");
@@ -697,7 +727,7 @@ TEST_F(ShellHookTest, PropertiesOfAddAndStripOnRandomTexts) {
       ASSERT_EQ(strip_hook_block(t), t);
       // The bytes with the block put below them.
       const auto appended = [&](const std::string& text) {
-        return text.empty() || text.back() == '\n' ? text + b : text + "\n" + open_block();
+        return text.empty() || text.back() == '\n' ? text + b : text + "\n" + lf_block();
       };
       const std::string once = add_hook_block(t);
       ASSERT_EQ(once, appended(t));
@@ -710,6 +740,9 @@ TEST_F(ShellHookTest, PropertiesOfAddAndStripOnRandomTexts) {
       ASSERT_EQ(strip_hook_block(before + b + after), before + after);
       ASSERT_EQ(add_hook_block(before + b + after), before + b + after);
       ASSERT_EQ(add_hook_block(before + outdated + after), appended(before + after));
+      if (!after.empty()) {
+        ASSERT_EQ(strip_hook_block(once + after), before + after);
+      }
     }
     // The files are read as the re-joined lines of the model.
     // (A new file each time: rewriting one file in place can make the file system flush it.)
