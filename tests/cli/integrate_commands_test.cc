@@ -297,6 +297,29 @@ TEST_F(IntegrateCommandsTest, PromptInstallSaysWhatElseIsNeeded) {
   }
 }
 
+// Root tuning another user's home: every file and folder the commands make is the user's, so
+// that the user's own commands go on working there.
+TEST_F(IntegrateCommandsTest, RunAsRootOnAUsersHomeEverythingNewIsTheirs) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act on another user's home";
+  write_file(bashrc(), "alias ll=ls\n");
+  std::filesystem::copy_file(kFennickBinary, home() + "/fennick");
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(home()))
+    ASSERT_EQ(lchown(entry.path().c_str(), 65534, 65534), 0);
+  ASSERT_EQ(chown(home().c_str(), 65534, 65534), 0);
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"set", "pathbar.enabled", "true"}, {"pathbar-install"}, {"prompt-install"}, {"reset"}})
+    EXPECT_EQ(run_fennick(args).status, 0) << args[0];
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(home())) {
+    struct stat info;
+    ASSERT_EQ(lstat(entry.path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 65534u) << entry.path();
+    EXPECT_EQ(info.st_gid, 65534u) << entry.path();
+  }
+  const RunResult removed = run_program({"setpriv", "--reuid=65534", "--regid=65534",
+                                         "--clear-groups", home() + "/fennick", "pathbar-remove"});
+  EXPECT_EQ(removed.status, 0) << removed.err;
+}
+
 TEST_F(IntegrateCommandsTest, StatusOfAFreshAccount) {
   EXPECT_EQ(status_lines(),
             (std::vector<std::string>{
