@@ -51,7 +51,9 @@ int cmd_import(const CommandLine& line) {
     print_err("fennick: " + outcome.refusal + "\n");
     return 1;
   }
-  print_out("imported " + printable(path) + "  (previous settings kept in " + settings_path() +
-            ".bak)\n");
+  // Named also when there was no settings file to keep.
+  const std::string backup = outcome.backup.empty() ? settings_path() + ".bak" : outcome.backup;
+  print_out("imported " + printable(path) + "  (previous settings kept in " + printable(backup) +
+            ")\n");
   return 0;
 }

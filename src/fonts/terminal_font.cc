@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include "fonts/powerline_font.h"
-#include "integrate/file_backup.h"
+#include "settings/file_backup.h"
 #include "integrate/outside_programs.h"
 #include "integrate/text_file.h"
 #include "settings/ascii_text.h"

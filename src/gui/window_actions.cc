@@ -22,6 +22,7 @@
 #include "integrate/text_file.h"
 #include "presets/export_import.h"
 #include "presets/palettes.h"
+#include "settings/ascii_text.h"
 #include "settings/atomic_file.h"
 #include "settings/locations.h"
 #include "settings/settings_file.h"
@@ -49,6 +50,12 @@ void guarded(Action&& action) {
   } catch (const std::runtime_error& error) {
     show_status(error.what());
   }
+}
+
+// The name of the backup of the settings file, as the status line shows it; fennick.ini.bak also
+// when there was no settings file to keep.
+std::string backup_file_name(const std::string& backup) {
+  return backup.empty() ? "fennick.ini.bak" : printable(backup.substr(backup.rfind('/') + 1));
 }
 
 // A path under the home folder as "~/..." for a short status line.
@@ -178,7 +185,8 @@ void on_import_clicked(GtkWidget*, gpointer) {
     if (outcome.imported) {
       note_settings_synced();
       refresh_all_controls();
-      show_status("Imported " + path + " (previous settings: fennick.ini.bak)");
+      show_status("Imported " + printable(path) +
+                  " (previous settings: " + backup_file_name(outcome.backup) + ")");
     } else {
       show_status(outcome.refusal);
     }
@@ -187,11 +195,11 @@ void on_import_clicked(GtkWidget*, gpointer) {
 
 void on_reset_everything_clicked(GtkWidget*, gpointer) {
   guarded([] {
-    back_up_settings_file();
+    const std::string backup = back_up_settings_file();
     reset_all_to_defaults();
     refresh_all_controls();
     schedule_apply();
-    show_status("All settings reset to defaults (previous: fennick.ini.bak)");
+    show_status("All settings reset to defaults (previous: " + backup_file_name(backup) + ")");
   });
 }
 

@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include "integrate/context_action.h"
-#include "integrate/file_backup.h"
+#include "settings/file_backup.h"
 #include "integrate/shell_quote.h"
 #include "integrate/text_file.h"
 #include "settings/ascii_text.h"

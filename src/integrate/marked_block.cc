@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "integrate/file_backup.h"
+#include "settings/file_backup.h"
 #include "settings/atomic_file.h"
 #include "settings/failure.h"
 #include "settings/file_reader.h"

@@ -51,7 +51,7 @@ ImportOutcome import_settings(const std::string& path) {
         printable(path) + " does not look like a fennick settings file; nothing changed";
     return outcome;
   }
-  back_up_settings_file();
+  outcome.backup = back_up_settings_file();
   forget_dropped_lines();
   apply_settings();
   outcome.imported = true;

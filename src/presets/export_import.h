@@ -11,9 +11,10 @@ struct ImportOutcome {
   bool imported = false;
   std::string skipped_note;  // "N line(s) of PATH were not understood and were skipped", or ""
   std::string refusal;       // why nothing changed, when nothing was imported
+  std::string backup;        // where the previous settings file was kept; "" when there was none
 };
 
 // Replaces the settings with those of the file and applies them, keeping the old settings file
-// as fennick.ini.bak; a file that cannot be found or sets nothing changes nothing. A file that
-// cannot be read raises its error, with nothing changed either.
+// as fennick.ini.bak (or the next free number); a file that cannot be found or sets nothing changes
+// nothing. A file that cannot be read raises its error, with nothing changed either.
 ImportOutcome import_settings(const std::string& path);

@@ -8,6 +8,7 @@
 #include "settings/ascii_text.h"
 #include "settings/atomic_file.h"
 #include "settings/catalogue.h"
+#include "settings/file_backup.h"
 #include "settings/file_reader.h"
 #include "settings/locations.h"
 #include "settings/settings_lock.h"
@@ -142,13 +143,7 @@ void forget_dropped_lines() {
 }
 
 std::string back_up_settings_file() {
-  std::string bytes;
-  if (!read_whole_file(settings_path(), bytes)) return "";
-  const std::string backup = settings_path() + ".bak";
-  struct stat info;
-  const int mode = stat(settings_path().c_str(), &info) == 0 ? info.st_mode & 07777 : -1;
-  write_file_atomic(backup, bytes, mode, LinkAtPath::Replace);
-  return backup;
+  return back_up_before_change(settings_path(), ".bak");
 }
 
 namespace {

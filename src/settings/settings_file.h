@@ -40,8 +40,10 @@ void load_settings();
 // they are kept elsewhere or written over.
 int32_t lines_a_rewrite_drops();
 void forget_dropped_lines();
-// Copies the settings file, when there is one, to fennick.ini.bak (a link there is replaced,
-// never followed); returns the path of the copy, or "" when there was no file.
+// Keeps the settings file, when there is one, as fennick.ini.bak, or at the next free number
+// (fennick.ini.bak.1, .2, ...) when that holds another earlier state: no earlier state is ever
+// overwritten, and one already kept is not kept twice. Returns the path of the backup holding
+// the file's bytes, or "" when there was no file.
 std::string back_up_settings_file();
 
 // The values the settings file holds now (defaults where it says nothing), in catalogue order;

@@ -131,7 +131,9 @@ TEST_P(CrashSafetyTest, KilledSetLeavesTheWholeOldOrTheWholeNewFile) {
                                   calibration_runs;
   ASSERT_EQ(read_file(ini_path), first.ini);
   const std::string other_name = home() + "/dotfiles-fennick.ini";
-  if (hard_linked) ASSERT_EQ(link(ini_path.c_str(), other_name.c_str()), 0);
+  if (hard_linked) {
+    ASSERT_EQ(link(ini_path.c_str(), other_name.c_str()), 0);
+  }
 
   std::mt19937 random(4711);
   // Kills are spread from the start of the run to a little past its usual end; the spread is
@@ -159,7 +161,9 @@ TEST_P(CrashSafetyTest, KilledSetLeavesTheWholeOldOrTheWholeNewFile) {
     std::string ini;
     ASSERT_TRUE(read_whole_file(ini_path, ini));
     ASSERT_EQ(read_file(ini_path), ini);
-    if (hard_linked) ASSERT_EQ(read_file(other_name), ini);
+    if (hard_linked) {
+      ASSERT_EQ(read_file(other_name), ini);
+    }
     SCOPED_TRACE("iteration " + std::to_string(iterations) + ", delay " + std::to_string(delay) +
                  " us");
     ASSERT_FALSE(ini.empty());

@@ -239,7 +239,7 @@ TEST_F(SettingsFileCommandsTest, ARewriteOverHandEditsKeepsTheOldFileOnce) {
 }
 
 // Only a reset of everything keeps the old file, as an import does; a link planted at the
-// backup's name is replaced, never written through.
+// backup's name is moved aside, never written through.
 TEST_F(SettingsFileCommandsTest, AFullResetKeepsTheOldFile) {
   ASSERT_EQ(run_fennick({"set", "pathbar.spacing", "5"}).status, 0);
   const std::string before = read_file(settings_file());
@@ -250,7 +250,8 @@ TEST_F(SettingsFileCommandsTest, AFullResetKeepsTheOldFile) {
   ASSERT_EQ(symlink((home() + "/elsewhere").c_str(), (settings_file() + ".bak").c_str()), 0);
   const RunResult reset = run_fennick({"reset"});
   EXPECT_EQ(reset.status, 0) << reset.err;
-  EXPECT_EQ(reset.err, "");
+  EXPECT_EQ(reset.err, "fennick: moved " + settings_file() + ".bak aside to " + settings_file() +
+                           ".bak.moved-aside: it is a symbolic link, not a file fennick made\n");
   EXPECT_FALSE(is_symlink(settings_file() + ".bak"));
   EXPECT_EQ(read_file(settings_file() + ".bak"), before);
   EXPECT_EQ(read_file(home() + "/elsewhere"), "not to be touched\n");

@@ -392,6 +392,13 @@ TEST_F(WindowTest, ResetEverythingKeepsABackupAndResetsEveryControl) {
   ASSERT_TRUE(saved_by_timer());
   EXPECT_EQ(status_text(), kSavedPrefix + settings_path());
   expect_written_from_store();
+  // Another state goes to the next number; the first backup stays.
+  set_value("terminal.symbol", "#");
+  apply_settings();
+  click(button_labelled("Reset everything"));
+  EXPECT_EQ(status_text(), "All settings reset to defaults (previous: fennick.ini.bak.1)");
+  EXPECT_EQ(read_file(settings_path() + ".bak"), previous);
+  ASSERT_TRUE(saved_by_timer());
 }
 
 TEST_F(WindowTest, ResetEverythingWithoutASettingsFileMakesNoBackup) {

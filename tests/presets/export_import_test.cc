@@ -29,8 +29,8 @@ class ExportImportTest : public TempHomeTest {
   std::string css_file() const { return config() + "/fennick.css"; }
   std::string prompt_file() const { return config() + "/prompt.sh"; }
 
-  std::string imported_line(const std::string& path) const {
-    return "imported " + path + "  (previous settings kept in " + settings_file() + ".bak)\n";
+  std::string imported_line(const std::string& path, const std::string& backup = ".bak") const {
+    return "imported " + path + "  (previous settings kept in " + settings_file() + backup + ")\n";
   }
 
   // Runs the program in folder dir, so that a bare file name lands there.
@@ -423,10 +423,11 @@ TEST_F(ExportImportTest, ImportWithBadLinesIsAcceptedWhenItHasSections) {
   ASSERT_EQ(run_fennick({"set", "border_width", "4"}).status, 0);
   EXPECT_EQ(run_merged({"import", path}), "fennick: 1 line(s) of " + path +
                                               " were not understood and were skipped\n" +
-                                              imported_line(path));
+                                              imported_line(path, ".bak.1"));
 }
 
-TEST_F(ExportImportTest, SecondImportReplacesTheBackup) {
+// Every earlier state is kept: a second import keeps the first one's backup and adds its own.
+TEST_F(ExportImportTest, SecondImportKeepsTheFirstBackup) {
   set({"terminal.symbol", "#"});
   const std::string original = read_file(settings_file());
   const std::string first = home() + "/first.ini";
@@ -443,9 +444,14 @@ TEST_F(ExportImportTest, SecondImportReplacesTheBackup) {
 
   const RunResult run = run_fennick({"import", second});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, imported_line(second));
-  EXPECT_EQ(read_file(backup_file()), after_first);
+  EXPECT_EQ(run.out, imported_line(second, ".bak.1"));
+  EXPECT_EQ(read_file(backup_file()), original);
+  EXPECT_EQ(read_file(backup_file() + ".1"), after_first);
   EXPECT_EQ(read_file(settings_file()), settings_text_with({{"pathbar.shape", "pill"}}));
+  // A state already kept is not kept twice.
+  write_file(settings_file(), original);
+  EXPECT_EQ(run_fennick({"import", second}).out, imported_line(second));
+  EXPECT_FALSE(file_exists(backup_file() + ".2"));
 }
 
 TEST_F(ExportImportTest, BackupIsAByteCopyWithTheSameMode) {
@@ -454,21 +460,23 @@ TEST_F(ExportImportTest, BackupIsAByteCopyWithTheSameMode) {
   const std::string path = home() + "/in.ini";
   write_file(path, "[terminal]\nsymbol=>\n");
   for (unsigned mode : {0600u, 0644u, 0640u}) {
+    std::filesystem::remove(backup_file() + ".1");
     write_file(settings_file(), hand_made);
     chmod(settings_file().c_str(), mode);
-    // An older backup with other bits does not decide the mode of the new one.
+    // An older backup with other bits is kept, and does not decide the mode of the new one.
     write_file(backup_file(), "older backup");
     chmod(backup_file().c_str(), mode == 0600u ? 0644u : 0600u);
     const RunResult run = run_fennick({"import", path});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(read_file(backup_file()), hand_made);
+    EXPECT_EQ(read_file(backup_file()), "older backup");
+    EXPECT_EQ(read_file(backup_file() + ".1"), hand_made);
     // A private settings file keeps a private backup.
-    EXPECT_EQ(mode_of(backup_file()), mode);
+    EXPECT_EQ(mode_of(backup_file() + ".1"), mode);
     EXPECT_EQ(read_file(settings_file()), settings_text_with({{"terminal.symbol", ">"}}));
   }
   EXPECT_EQ(folder_entries(config()),
-            (std::set<std::string>{"fennick.ini", "fennick.ini.bak", "fennick.css",
-                                   "fennick-nemo.css", "prompt.sh"}));
+            (std::set<std::string>{"fennick.ini", "fennick.ini.bak", "fennick.ini.bak.1",
+                                   "fennick.css", "fennick-nemo.css", "prompt.sh"}));
 }
 
 TEST_F(ExportImportTest, ImportWithoutASettingsFileMakesNoBackup) {
@@ -504,12 +512,14 @@ TEST_F(ExportImportTest, ExportThenImportGivesTheSameFiles) {
 
   const RunResult run = run_in(here, {"import", "saved.ini"});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, imported_line("saved.ini"));
+  EXPECT_EQ(run.out, imported_line("saved.ini", ".bak.1"));
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(read_file(settings_file()), ini);
   EXPECT_EQ(read_file(css_file()), css);
   EXPECT_EQ(read_file(prompt_file()), prompt);
-  EXPECT_EQ(read_file(backup_file()), settings_text_with({}));
+  // The reset kept the settings, the import the defaults the reset left.
+  EXPECT_EQ(read_file(backup_file()), ini);
+  EXPECT_EQ(read_file(backup_file() + ".1"), settings_text_with({}));
 
   // Into another configuration folder as well: another account, the same files.
   setenv("FENNICK_DIR", (home() + "/elsewhere").c_str(), 1);

@@ -1,4 +1,4 @@
-#include "integrate/file_backup.h"
+#include "settings/file_backup.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "settings/ascii_text.h"
 #include "settings/atomic_file.h"
 #include "settings/console.h"
 #include "settings/failure.h"
@@ -17,23 +18,20 @@
 
 namespace {
 
-const char kBackupSuffix[] = ".fennick-bak";
-
 std::string folder_of(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The backup of that number: 0 is path + ".fennick-bak", N is path + ".fennick-bak.N".
-std::string backup_name(const std::string& path, unsigned number) {
-  return path + kBackupSuffix + (number == 0 ? "" : "." + std::to_string(number));
+// The backup of that number: 0 is path + suffix, N is path + suffix + ".N".
+std::string backup_name(const std::string& path, const std::string& suffix, unsigned number) {
+  return path + suffix + (number == 0 ? "" : "." + std::to_string(number));
 }
 
 // The numbers of the backup names of path that its folder holds, lowest first.
-std::vector<unsigned> existing_backups(const std::string& path) {
+std::vector<unsigned> existing_backups(const std::string& path, const std::string& suffix) {
   const size_t slash = path.rfind('/');
-  const std::string stem =
-      (slash == std::string::npos ? path : path.substr(slash + 1)) + kBackupSuffix;
+  const std::string stem = (slash == std::string::npos ? path : path.substr(slash + 1)) + suffix;
   std::vector<unsigned> numbers;
   DIR* folder = opendir(folder_of(path).c_str());
   if (folder == nullptr) return numbers;
@@ -99,18 +97,18 @@ std::string move_aside(const std::string& path, const std::string& why) {
       moved = rename(path.c_str(), aside.c_str());
     }
     if (moved == 0) {
-      print_err("fennick: moved " + path + " aside to " + aside + ": it is " + why +
-                ", not a file fennick made\n");
+      print_err("fennick: moved " + printable(path) + " aside to " + printable(aside) + ": it is " +
+                why + ", not a file fennick made\n");
       return aside;
     }
     if (errno != EEXIST) fail("cannot move " + path + " aside: " + std::strerror(errno));
   }
 }
 
-std::vector<std::string> own_backups(const std::string& path) {
+std::vector<std::string> own_backups(const std::string& path, const std::string& suffix) {
   std::vector<std::string> own;
-  for (unsigned number : existing_backups(path)) {
-    const std::string backup = backup_name(path, number);
+  for (unsigned number : existing_backups(path, suffix)) {
+    const std::string backup = backup_name(path, suffix, number);
     const FoundAtName found = look_at_name(backup);
     if (!found.foreign.empty()) move_aside(backup, found.foreign);
     if (found.taken && found.foreign.empty()) own.push_back(backup);
@@ -118,14 +116,14 @@ std::vector<std::string> own_backups(const std::string& path) {
   return own;
 }
 
-std::string back_up_before_change(const std::string& path) {
+std::string back_up_before_change(const std::string& path, const std::string& suffix) {
   std::string bytes;
   if (!read_whole_file(path, bytes)) return "";
-  for (const std::string& backup : own_backups(path)) {
+  for (const std::string& backup : own_backups(path, suffix)) {
     if (holds(backup, bytes)) return backup;
   }
   for (unsigned number = 0;; ++number) {
-    const std::string backup = backup_name(path, number);
+    const std::string backup = backup_name(path, suffix, number);
     if (look_at_name(backup).taken) continue;
     // A new file at a free name: a link put there in the meantime is replaced, not followed.
     struct stat info;

@@ -21,15 +21,20 @@ FoundAtName look_at_name(const std::string& path);
 // WHY, not a file fennick made"); returns the new name. Fails when it cannot be moved.
 std::string move_aside(const std::string& path, const std::string& why);
 
+// The suffix of the backups of the user's files; the settings file's are fennick.ini.bak, .bak.1...
+constexpr const char* kBackupSuffix = ".fennick-bak";
+
 // The backups of path that the program made, lowest number first (see back_up_before_change for
 // their names). Anything else at a backup name is moved aside, never read.
-std::vector<std::string> own_backups(const std::string& path);
+std::vector<std::string> own_backups(const std::string& path,
+                                     const std::string& suffix = kBackupSuffix);
 
 // Keeps the current bytes of the file at path (a symbolic link is followed) before the program
 // replaces or changes it, and returns the backup that holds them; "" when there is no file at
-// path. The backups lie beside path: path + ".fennick-bak", then path + ".fennick-bak.1", ".2",
-// ... When one of them already holds exactly these bytes, nothing is copied and that one is
-// returned; otherwise the bytes go, with the permission bits of the file, into the first of
-// those names at which nothing exists (not even a link). A backup is never overwritten, and only
-// own_backups count: anything else at a backup name is moved aside first.
-std::string back_up_before_change(const std::string& path);
+// path. The backups lie beside path: path + suffix, then path + suffix + ".1", ".2", ... When one
+// of them already holds exactly these bytes, nothing is copied and that one is returned; otherwise
+// the bytes go, with the permission bits of the file, into the first of those names at which
+// nothing exists (not even a link). A backup is never overwritten, and only own_backups count:
+// anything else at a backup name is moved aside first.
+std::string back_up_before_change(const std::string& path,
+                                  const std::string& suffix = kBackupSuffix);

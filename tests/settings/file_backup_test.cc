@@ -1,6 +1,6 @@
 // back_up_before_change: every state of a file is kept once beside it, no backup is ever
 // overwritten, and a backup name taken by anything the program did not make is moved aside.
-#include "integrate/file_backup.h"
+#include "settings/file_backup.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
