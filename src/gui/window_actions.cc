@@ -297,7 +297,18 @@ void on_restart_clicked(GtkWidget*, gpointer) {
 void on_default_switch_clicked(GtkWidget*, gpointer value) {
   if (value_of(value) == 2) {
     guarded([] {
-      show_status(disable_tuned_nemo()
+      const bool disabled = disable_tuned_nemo();
+      // A desktop entry or service file of the user's own, left in place, decides instead.
+      if (user_override_present()) {
+        show_status(disabled ? "Fennick's files are removed, but files of your own in "
+                               "~/.local/share still decide which Nemo opens folders "
+                               "(see: fennick status)."
+                             : "Nothing was enabled by fennick: files of your own in "
+                               "~/.local/share decide which Nemo opens folders (see: fennick "
+                               "status).");
+        return;
+      }
+      show_status(disabled
                       ? "The system Nemo is the default again. Use \"Restart Nemo\" to switch now."
                       : "Nothing was enabled: the system Nemo is already the default.");
     });

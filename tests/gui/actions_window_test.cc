@@ -165,6 +165,12 @@ TEST_F(WindowTest, MakingTheTunedNemoTheDefaultAndGoingBack) {
   EXPECT_FALSE(file_exists(nemo_service_path()));
   click(button_labelled("Back to the system Nemo"));
   EXPECT_EQ(status_text(), "Nothing was enabled: the system Nemo is already the default.");
+  // A service file of the user's own decides: the window says so rather than naming the system.
+  write_file(nemo_service_path(), "[D-BUS Service]\nName=org.Nemo\nExec=/opt/my/nemo\n");
+  click(button_labelled("Back to the system Nemo"));
+  EXPECT_EQ(status_text(),
+            "Nothing was enabled by fennick: files of your own in ~/.local/share decide which Nemo "
+            "opens folders (see: fennick status).");
 }
 
 // "Restart Nemo" asks every Nemo to quit through the `nemo` on the search path and starts the
