@@ -22,6 +22,8 @@
 namespace {
 
 const int kPatienceSeconds = 30;
+// Runs started together take turns within moments; only a longer wait is worth a word.
+const double kQuietSeconds = 1;
 const long kRetryNanoseconds = 50 * 1000 * 1000;
 
 int lock_depth = 0;
@@ -41,17 +43,21 @@ double seconds_since(const timespec& start) {
          static_cast<double>(now.tv_nsec - start.tv_nsec) / 1e9;
 }
 
-// Waits for the lock on fd that another process holds: says so once, tries again every 50 ms,
-// and gives up after 30 seconds.
+// Waits for the lock on fd that another process holds: tries again every 50 ms, says once that
+// it waits when that takes longer than a moment, and gives up after 30 seconds.
 bool wait_for_lock(int fd) {
-  print_err("fennick: waiting for " + lock_holder_text() + " to finish changing the settings\n");
   timespec start;
   clock_gettime(CLOCK_MONOTONIC, &start);
+  bool said = false;
   while (seconds_since(start) < kPatienceSeconds) {
     const timespec pause = {0, kRetryNanoseconds};
     nanosleep(&pause, nullptr);
     if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
     if (errno != EWOULDBLOCK && errno != EINTR) return false;
+    if (!said && seconds_since(start) >= kQuietSeconds) {
+      print_err("fennick: waiting for " + lock_holder_text() + " to finish changing the settings\n");
+      said = true;
+    }
   }
   return false;
 }

@@ -7,7 +7,7 @@
 
 // How a run that finds the lock held by another process goes on.
 enum class LockWait {
-  Patiently,  // says once on standard error that it waits, and fails after 30 seconds
+  Patiently,  // says once on standard error that it waits (after a second), fails after 30
   Never,      // while another process holds it, gives up at once: see SettingsLock::held
 };
 

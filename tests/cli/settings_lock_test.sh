@@ -22,7 +22,7 @@ waiting() { printf 'fennick: waiting for another fennick (process %s) to finish 
 "$FENNICK_BIN" set terminal.symbol '>' >/dev/null
 touch "$HOME/.bashrc"
 for command in "set terminal.symbol %" "reset terminal.symbol" apply prompt-install pathbar-install; do
-  hold 1
+  hold 2
   # shellcheck disable=SC2086  # the words of the command
   err=$("$FENNICK_BIN" $command 2>&1 >/dev/null)
   check_eq "$command: exit status after the wait" 0 "$?"
