@@ -73,7 +73,6 @@ class IntegrateCommandsTest : public TempHomeTest {
     return run.out;
   }
 
-
   // The status lines; the running-Nemo line is checked only for its form, as the process tests
   // start and end processes named nemo on this machine at any moment.
   static std::vector<std::string> status_lines() {
