@@ -66,6 +66,14 @@ bool is_single_line(const std::string& value) {
   return value.find_first_of("\n\r") == std::string::npos;
 }
 
+// A number given by hand must lie in its range; only a number read from a file is brought into
+// it, so that a file edited by hand or written by another version still loads.
+bool is_in_range(const Setting& row, const std::string& value) {
+  int32_t number;
+  return row.kind != SettingKind::Int ||
+         (parse_int32(value, number) && number >= row.min && number <= row.max);
+}
+
 }  // namespace
 
 int find_setting(const std::string& section, const std::string& key) {
@@ -210,7 +218,7 @@ bool set_setting(const std::string& name, const std::string& value, std::string&
   const int index = named_setting(name, problem);
   if (index >= 0) {
     std::string normal = value;
-    if (normalize_value(index, normal)) {
+    if (is_in_range(setting_at(index), value) && normalize_value(index, normal)) {
       store_value(index, normal);
       return true;
     }

@@ -32,5 +32,6 @@ std::string value_hint(int index);
 // user, when it names none or several.
 int named_setting(const std::string& name, std::string& problem);
 // Stores a value given by the user by name; false, with problem set to the one message for the
-// user (a bad name or value) and nothing stored, when it cannot.
+// user (a bad name or value) and nothing stored, when it cannot. Unlike normalize_value, it
+// refuses a number outside the row's range instead of bringing it into the range.
 bool set_setting(const std::string& name, const std::string& value, std::string& problem);

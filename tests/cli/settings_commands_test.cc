@@ -209,12 +209,12 @@ TEST_F(SettingsCommandsTest, SetNormalisesValues) {
       {{"terminal.color_user", "abcdef"}, {"terminal.color_user", "#ABCDEF"}},
       {{"color_host", "#e69f00"}, {"terminal.color_host", "#E69F00"}},
       {{"color_cwd", ""}, {"terminal.color_cwd", ""}},
-      {{"panes.max_panes", "1"}, {"panes.max_panes", "2"}},
-      {{"max_panes", "13"}, {"panes.max_panes", "12"}},
-      {{"border_width", "99"}, {"pathbar.border_width", "8"}},
+      {{"panes.max_panes", "+2"}, {"panes.max_panes", "2"}},
+      {{"max_panes", "012"}, {"panes.max_panes", "12"}},
+      {{"border_width", "8"}, {"pathbar.border_width", "8"}},
       {{"border_radius", "+007"}, {"pathbar.border_radius", "7"}},
-      {{"spacing", "-2147483648"}, {"pathbar.spacing", "0"}},
-      {{"stats_max_entries", "2147483647"}, {"sidebar.stats_max_entries", "5000000"}},
+      {{"spacing", "-0"}, {"pathbar.spacing", "0"}},
+      {{"stats_max_entries", "5000000"}, {"sidebar.stats_max_entries", "5000000"}},
       {{"pathbar.shape", "PILL"}, {"pathbar.shape", "pill"}},
       {{"readonly_marker", "Lock"}, {"sidebar.readonly_marker", "lock"}},
       {{"terminal.keys", "CUSTOM"}, {"terminal.keys", "custom"}},
@@ -279,10 +279,12 @@ TEST_F(SettingsCommandsTest, ChoiceWordsAreStoredAsTheCatalogueSpellsThem) {
 
 TEST_F(SettingsCommandsTest, EveryBadPairIsReportedAndNothingIsWritten) {
   const RunResult run = run_fennick(
-      {"set",  "terminal.bold",  "maybe", "enabled",           "true",  "panes.max_panes",
-       "x",    "symbol",         "ok",    "terminal.style",    "fancy", "terminal.color_user",
-       "#abc", "nosuchkey",      "1",     "terminal.key_copy", "a\nb",  "terminal.symbol",
-       "a\nb", "terminal.style", "",      "terminal.bold",     " true"});
+      {"set",       "terminal.bold",  "maybe", "enabled",           "true",  "panes.max_panes",
+       "x",         "symbol",         "ok",    "terminal.style",    "fancy", "terminal.color_user",
+       "#abc",      "nosuchkey",      "1",     "terminal.key_copy", "a\nb",  "terminal.symbol",
+       "a\nb",      "terminal.style", "",      "terminal.bold",     " true", "border_width",
+       "999",       "border_width",   "-1",    "max_panes",         "1",     "stats_max_entries",
+       "2147483647"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err,
@@ -297,7 +299,14 @@ TEST_F(SettingsCommandsTest, EveryBadPairIsReportedAndNothingIsWritten) {
             "<Primary><Shift>F3)\n"
             "fennick: bad value \"a\\nb\" for terminal.symbol\n"
             "fennick: bad value \"\" for terminal.style  (one of: plain,powerline)\n"
-            "fennick: bad value \" true\" for terminal.bold  (use true or false)\n");
+            "fennick: bad value \" true\" for terminal.bold  (use true or false)\n"
+            // A number out of its range is refused as one that is no number, not brought into
+            // the range as a number read from a file is.
+            "fennick: bad value \"999\" for pathbar.border_width  (a number from 0 to 8)\n"
+            "fennick: bad value \"-1\" for pathbar.border_width  (a number from 0 to 8)\n"
+            "fennick: bad value \"1\" for panes.max_panes  (a number from 2 to 12)\n"
+            "fennick: bad value \"2147483647\" for sidebar.stats_max_entries  (a number from "
+            "1000 to 5000000)\n");
   EXPECT_FALSE(file_exists(config()));
 }
 

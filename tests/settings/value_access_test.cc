@@ -111,6 +111,9 @@ TEST_F(ValueAccessTest, SetReportsEachProblemOnce) {
             "fennick: bad value \"maybe\" for terminal.bold  (use true or false)\n");
   EXPECT_EQ(set_and_capture("max_panes", "x", stored),
             "fennick: bad value \"x\" for panes.max_panes  (a number from 2 to 12)\n");
+  // normalize_value brings a number read from a file into its range; one given by name is refused.
+  EXPECT_EQ(set_and_capture("max_panes", "13", stored),
+            "fennick: bad value \"13\" for panes.max_panes  (a number from 2 to 12)\n");
   EXPECT_EQ(set_and_capture("terminal.color_user", "#abc", stored),
             "fennick: bad value \"#abc\" for terminal.color_user  (a colour like #E69F00, or "
             "empty for the theme colour)\n");
