@@ -1,6 +1,7 @@
 #include "cli/dispatcher.h"
 
 #include "cli/command_table.h"
+#include "cli/commands.h"
 #include "cli/usage.h"
 #include "settings/ascii_text.h"
 #include "settings/catalogue.h"
@@ -14,13 +15,23 @@
 
 int run_command_line(int argc, char** argv) {
   std::string word = argc > 1 ? argv[1] : "";
-  if (word.empty()) word = env_text("DISPLAY").empty() ? "help" : "gui";
+  const bool word_given = !word.empty();
+  if (!word_given) word = env_text("DISPLAY").empty() ? "help" : "gui";
   word = ascii_lowered(word);
   const CommandInfo* command = find_command(word);
   ReadArguments read;
   if (command) {
     const std::vector<std::string> args(argv + std::min(argc, 2), argv + argc);
     read = read_arguments(*command, args);
+    // help COMMAND is COMMAND --help. help help (or help --help) is the overview itself, and a
+    // word that names no command is an unknown command. Operands after no command word at all
+    // name nothing.
+    if (word_given && command->run == cmd_help && !read.line.operand(1).empty() &&
+        read.verdict == ArgumentsVerdict::Run) {
+      word = ascii_lowered(read.line.operand(1));
+      command = find_command(word);
+      if (command && command->run != cmd_help) read.verdict = ArgumentsVerdict::Help;
+    }
     // Asking for a command's usage, or giving it what it does not take, does nothing else:
     // not even the settings file is read.
     if (read.verdict == ArgumentsVerdict::Help) {

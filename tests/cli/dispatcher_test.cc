@@ -109,8 +109,11 @@ TEST_F(DispatcherTest, HelpWordsInAnyLetterCase) {
     SCOPED_TRACE(word);
     expect_usage(run_fennick({word}));
   }
-  // Operands after help are ignored.
-  expect_usage(run_fennick({"help", "set", "x"}));
+  // help COMMAND, in any letter case, is COMMAND --help whatever follows; help naming help
+  // itself, or an empty word, is the overview.
+  EXPECT_EQ(run_fennick({"HELP", "SeT", "x"}).out, run_fennick({"set", "--help"}).out);
+  for (const char* word : {"HELP", "--help", "-h", ""})
+    expect_usage(run_fennick({"help", word, "set"}));
 }
 
 TEST_F(DispatcherTest, VersionWordsPrintOneLine) {
@@ -144,10 +147,13 @@ TEST_F(DispatcherTest, UnknownWordIsReportedLowerCasedWithUsage) {
   expect_unknown(run_fennick({"list "}), "list ");
   expect_unknown(run_fennick({"--list"}), "--list");
   expect_unknown(run_fennick({"-v"}), "-v");
+  expect_unknown(run_fennick({"help", "FOO"}), "foo");
+  expect_unknown(run_fennick({"--help", "lis", "set"}), "lis");
 }
 
-// -h and --help after any command word print that command's usage line and description and do
-// nothing else; an option the command does not know is a usage error that does nothing either.
+// -h and --help after any command word, and help before it, print that command's usage line and
+// description and do nothing else; an option the command does not know is a usage error that does
+// nothing either.
 TEST_F(DispatcherTest, EveryCommandHasItsOwnHelpAndRefusesUnknownOptions) {
   for (const CommandInfo& command : command_table()) {
     const std::string word = command.words[0];
@@ -162,6 +168,10 @@ TEST_F(DispatcherTest, EveryCommandHasItsOwnHelpAndRefusesUnknownOptions) {
       EXPECT_EQ(run.out, word == "help" ? usage() : usage_line + command.description + "\n");
       EXPECT_EQ(run.err, "");
     }
+    const RunResult asked = run_fennick({"help", word});
+    EXPECT_EQ(asked.status, 0);
+    EXPECT_EQ(asked.out, word == "help" ? usage() : usage_line + command.description + "\n");
+    EXPECT_EQ(asked.err, "");
     const RunResult run = run_fennick({word, "--bogus"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");
