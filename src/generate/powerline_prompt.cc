@@ -118,7 +118,11 @@ std::string powerline_functions() {
   s += "  local rc=$1 out= prev= k txt fg bg p d b t='~'\n";
   s += "  for k in " + joined(layout.blocks) + "; do\n";
   s += "    case $k in\n";
-  s += "      user) txt=$USER; " + colours_of("user") + ";;\n";
+  // The account the shell runs as, the name that \u and %n show in the plain prompt; USER is
+  // only what the login left behind, stale after su.
+  s += "      user) if [ -n \"$ZSH_VERSION\" ]; then txt=$USERNAME; else txt='\\u'; "
+       "txt=${txt@P}; fi; " +
+       colours_of("user") + ";;\n";
   s += "      host) txt=${HOSTNAME:-$HOST}; txt=${txt%%.*}; " + colours_of("host") + ";;\n";
   // The home folder becomes "~" only as a whole folder name: /home/al is not the start of
   // /home/alice.

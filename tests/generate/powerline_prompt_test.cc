@@ -45,7 +45,8 @@ const char* const kDefaultLines[] = {
     "  local rc=$1 out= prev= k txt fg bg p d b t='~'",
     "  for k in user host cwd git; do",
     "    case $k in",
-    "      user) txt=$USER; fg='78;201;176'; bg='31;61;58';;",
+    "      user) if [ -n \"$ZSH_VERSION\" ]; then txt=$USERNAME; else txt='\\u'; txt=${txt@P}; "
+    "fi; fg='78;201;176'; bg='31;61;58';;",
     "      host) txt=${HOSTNAME:-$HOST}; txt=${txt%%.*}; fg='86;156;214'; bg='27;47;69';;",
     "      cwd) p=$PWD; [ -n \"$HOME\" ] && case $PWD/ in \"$HOME\"/*) p=$t${PWD#\"$HOME\"};; "
     "esac; "
@@ -169,7 +170,9 @@ TEST_F(PowerlinePromptTest, SeparatorBoldColoursAndQuotes) {
   set_value("symbol", "it's");
   set_value("template", "{user}{nl}'{sym}'");
   const std::vector<std::string> lines = function_lines();
-  EXPECT_EQ(lines[6], "      user) txt=$USER; fg='255;255;255'; bg='31;61;58';;");
+  EXPECT_EQ(lines[6],
+            "      user) if [ -n \"$ZSH_VERSION\" ]; then txt=$USERNAME; else txt='\\u'; "
+            "txt=${txt@P}; fi; fg='255;255;255'; bg='31;61;58';;");
   EXPECT_EQ(lines[12].substr(lines[12].size() - 31), "fg='244;71;71'; bg='40;40;40';;");
   EXPECT_EQ(lines[16], "    out=\"$out$(__fk_esc \"48;2;$bg;38;2;$fg\") $txt \"");
   EXPECT_EQ(lines[23], "  local lit=''\\''@@SYM@@'\\''' sym='it'\\''s' out=");

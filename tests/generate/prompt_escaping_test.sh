@@ -26,7 +26,8 @@ ordinary_folders=('project' 'my folder' 'a-b_c.d' 'v1.2+3' 'Ünïcödé ✓' '�
 # Branch names git accepts (it refuses blanks, backslashes and a few more).
 branches=('x$(>PWNED-branch)y' 'b`>PWNED-branch-backquote`c' '100%n' '!x' "it's\"q\"" '$HOME'
   '%F{red}' 'a&b;c|d' '${IFS}' 'feature/login-2' 'main')
-# A user and a host name with the same hazards; the host is cut at its first dot.
+# A stale USER and a host name with the same hazards; the host is cut at its first dot. The user
+# block shows the account the shell runs as, never USER, and nothing in USER may run.
 hostile_user='u$(touch PWNED-user)`touch PWNED-user2`%n!\'
 hostile_host='h$(touch PWNED-host)%m!\$'
 hostile_host_full="$hostile_host.example.org"
@@ -43,9 +44,9 @@ cp "$(make_variant plain-names terminal.prompt_enabled true terminal.scope all \
 
 # The cases: one line each, "id TAB script TAB folder below HOME TAB user TAB host TAB status of
 # the last command"; "expected" holds what each must show and "about" a description for the
-# failure lines. In the expected text of a plain prompt, \003 stands for the login name of the
-# shell under test, \004 BRANCH \006 for what {git} shows on BRANCH (nothing for an empty one) and
-# \005 for what {exit} shows.
+# failure lines. In the expected text, \003 stands for the account name of the shell under test;
+# in that of a plain prompt, \004 BRANCH \006 for what {git} shows on BRANCH (nothing for an empty
+# one) and \005 for what {exit} shows.
 cases="$work/cases"
 : >"$cases"
 expected=()
@@ -61,21 +62,21 @@ add_case() { # script folder-below-home user host expected [status]
 mkdir -p "$HOME/n" "$HOME/g"
 for name in "${hostile_folders[@]}" "${ordinary_folders[@]}"; do
   mkdir -p "$HOME/n/$name"
-  add_case names.sh "n/$name" alice box.example.org " alice > box > ~/n/$name >"$'\n$ '
-  add_case plain-names.sh "n/$name" alice box "~/n/$name"$'\004\006\n$ '
+  add_case names.sh "n/$name" someoneelse box.example.org $' \003'" > box > ~/n/$name >"$'\n$ '
+  add_case plain-names.sh "n/$name" someoneelse box "~/n/$name"$'\004\006\n$ '
 done
 i=0
 for branch in "${branches[@]}"; do
   i=$((i + 1))
   git init -q "$HOME/g/$i"
   git -C "$HOME/g/$i" checkout -q -b "$branch"
-  add_case branch.sh "g/$i" alice box " ~/g/$i > $branch >"$'\n$ '
+  add_case branch.sh "g/$i" someoneelse box " ~/g/$i > $branch >"$'\n$ '
   about[${#expected[@]} - 1]+=", branch [$branch]"
-  add_case plain-names.sh "g/$i" alice box "~/g/$i"$'\004'"$branch"$'\006\n$ '
+  add_case plain-names.sh "g/$i" someoneelse box "~/g/$i"$'\004'"$branch"$'\006\n$ '
   about[${#expected[@]} - 1]+=", plain, branch [$branch]"
 done
 add_case names.sh n/project "$hostile_user" "$hostile_host_full" \
-  " $hostile_user > $hostile_host > ~/n/project >"$'\n$ '
+  $' \003'" > $hostile_host > ~/n/project >"$'\n$ '
 
 # Random layouts: literal text made of pieces that some prompt option expands, mixed with tokens.
 # Literal "{" may stand before a token in the plain style, where it stays literal; literal text
@@ -121,7 +122,7 @@ for ((i = 0; i < layouts; i++)); do
   shown=${shown//"~/p"/"~/$folder"}
   cp "$(make_variant "plain-$i" terminal.prompt_enabled true terminal.scope all \
     terminal.template "$layout" terminal.symbol "$symbol")" "$HOME/plain-$i.sh"
-  add_case "plain-$i.sh" "$folder" alice box "$shown" "$status"
+  add_case "plain-$i.sh" "$folder" someoneelse box "$shown" "$status"
   about[${#expected[@]} - 1]="plain layout [$layout], symbol [$symbol], status $status (seed $seed)"
 
   # Powerline: blocks, literal text between them (not shown), then either a new line and the
@@ -140,10 +141,10 @@ for ((i = 0; i < layouts; i++)); do
   else
     layout+="{sym}$after" shown="$symbol$after"
   fi
-  if [ "$status" = 0 ]; then shown=" alice >$shown"; else shown=" alice > $status >$shown"; fi
+  if [ "$status" = 0 ]; then shown=$' \003 >'$shown; else shown=$' \003'" > $status >$shown"; fi
   cp "$(make_variant "pl-$i" terminal.prompt_enabled true terminal.scope all terminal.style powerline \
     terminal.separator ascii terminal.template "$layout" terminal.symbol "$symbol")" "$HOME/pl-$i.sh"
-  add_case "pl-$i.sh" p alice box "$shown" "$status"
+  add_case "pl-$i.sh" p someoneelse box "$shown" "$status"
   about[${#expected[@]} - 1]="powerline layout [$layout], symbol [$symbol], status $status (seed $seed)"
 done
 

@@ -62,6 +62,10 @@ plain_prompt_tests() {
     "$(zsh_prompt "$v" "$HOME/detached")"
   check_eq 'plain bash, home folder sibling' "$me@$host $HOME-2"$'\n$ ' "$(bash_prompt "$v" "$HOME-2")"
   check_eq 'plain zsh, home folder sibling' "$me@$host $HOME-2"$'\n$ ' "$(zsh_prompt "$v" "$HOME-2")"
+  check_eq 'plain bash, stale USER' "$me@$host ~/plain"$'\n$ ' \
+    "$(bash_prompt "$v" "$HOME/plain" : USER=someoneelse)"
+  check_eq 'plain zsh, stale USER' "$me@$host ~/plain"$'\n$ ' \
+    "$(zsh_prompt "$v" "$HOME/plain" : USER=someoneelse)"
 
   # {exit}: the status of the last command when it is not 0, nothing after a success.
   v=$(make_variant plain-exit "${on[@]}" terminal.template '{user}{exit}{nl}{sym} ')
@@ -186,10 +190,10 @@ guard_tests() {
 }
 
 pl=("${on[@]}" terminal.style powerline terminal.separator ascii)
-# Powerline blocks need USER (set by the login) and take the host from HOSTNAME (bash) or HOST
-# (zsh); both are set here so that the host has dots to cut.
-bash_names='USER=alice HOSTNAME=box.example.org'
-zsh_names='USER=alice HOST=box.example.org'
+# Powerline blocks take the host from HOSTNAME (bash) or HOST (zsh), set here so that the host
+# has dots to cut; the user block shows the account the shell runs as, not a stale USER.
+bash_names='USER=someoneelse HOSTNAME=box.example.org'
+zsh_names='USER=someoneelse HOST=box.example.org'
 # The powerline prompt as __fk_pc builds it after COMMAND, colours stripped unless RAW is set.
 pl_bash() { # script folder [command] [raw]
   bash_prompt "$1" "$2" "${3:-:}; __fk_pc" "$bash_names" "${4:-}"
@@ -210,19 +214,19 @@ pl_both() { # what expected script folder [command]
 powerline_block_tests() {
   local v
   v=$(make_variant pl-default "${pl[@]}")
-  pl_both 'powerline, plain folder' $' alice > box > ~/plain >\n$ ' "$v" "$HOME/plain"
-  pl_both 'powerline, git branch' $' alice > box > ~/repo > topic/prompt-1 >\n$ ' "$v" "$HOME/repo"
-  pl_both 'powerline, git subfolder' $' alice > box > ~/repo/sub > topic/prompt-1 >\n$ ' "$v" "$HOME/repo/sub"
-  pl_both 'powerline, detached HEAD' " alice > box > ~/detached > $detached >"$'\n$ ' "$v" "$HOME/detached"
-  pl_both 'powerline, home folder' $' alice > box > ~ >\n$ ' "$v" "$HOME"
-  pl_both 'powerline, folder outside home' " alice > box > $work >"$'\n$ ' "$v" "$work"
-  pl_both 'powerline, home folder sibling' " alice > box > $HOME-2 >"$'\n$ ' "$v" "$HOME-2"
+  pl_both 'powerline, plain folder' " $me"$' > box > ~/plain >\n$ ' "$v" "$HOME/plain"
+  pl_both 'powerline, git branch' " $me"$' > box > ~/repo > topic/prompt-1 >\n$ ' "$v" "$HOME/repo"
+  pl_both 'powerline, git subfolder' " $me"$' > box > ~/repo/sub > topic/prompt-1 >\n$ ' "$v" "$HOME/repo/sub"
+  pl_both 'powerline, detached HEAD' " $me > box > ~/detached > $detached >"$'\n$ ' "$v" "$HOME/detached"
+  pl_both 'powerline, home folder' " $me"$' > box > ~ >\n$ ' "$v" "$HOME"
+  pl_both 'powerline, folder outside home' " $me > box > $work >"$'\n$ ' "$v" "$work"
+  pl_both 'powerline, home folder sibling' " $me > box > $HOME-2 >"$'\n$ ' "$v" "$HOME-2"
 
   # The colours land where they belong: each block on its background, each separator in the
   # previous block's background on the next block's, the last one on the terminal's own.
   local shell expected
   for shell in bash zsh; do
-    expected="$(sgr "$shell" '1;48;2;31;61;58;38;2;78;201;176') alice $(sgr "$shell" '48;2;27;47;69;38;2;31;61;58')>"
+    expected="$(sgr "$shell" '1;48;2;31;61;58;38;2;78;201;176') $me $(sgr "$shell" '48;2;27;47;69;38;2;31;61;58')>"
     expected+="$(sgr "$shell" '1;48;2;27;47;69;38;2;86;156;214') box $(sgr "$shell" '48;2;59;59;38;38;2;27;47;69')>"
     expected+="$(sgr "$shell" '1;48;2;59;59;38;38;2;220;220;170') ~/plain "
     expected+="$(sgr "$shell" '0;38;2;59;59;38')>$(sgr "$shell" 0)"$'\n'
@@ -233,19 +237,19 @@ powerline_block_tests() {
   v=$(make_variant pl-not-bold "${pl[@]}" terminal.bold false)
   check_lacks 'powerline without bold (bash)' $'\e[1;' "$(pl_bash "$v" "$HOME/repo" : raw)"
   check_lacks 'powerline without bold (zsh)' $'\e[1;' "$(pl_zsh "$v" "$HOME/repo" : raw)"
-  pl_both 'powerline without bold, text' $' alice > box > ~/repo > topic/prompt-1 >\n$ ' "$v" "$HOME/repo"
+  pl_both 'powerline without bold, text' " $me"$' > box > ~/repo > topic/prompt-1 >\n$ ' "$v" "$HOME/repo"
 
   v=$(make_variant pl-no-colour "${pl[@]}" terminal.color_user '' terminal.bg_user '')
   check_contains 'powerline, empty colours fall back (bash)' \
-    $'\001\e[1;48;2;40;40;40;38;2;255;255;255m\002 alice ' "$(pl_bash "$v" "$HOME" : raw)"
+    $'\001\e[1;48;2;40;40;40;38;2;255;255;255m\002'" $me " "$(pl_bash "$v" "$HOME" : raw)"
   check_contains 'powerline, empty colours fall back (zsh)' \
-    $'\e[1;48;2;40;40;40;38;2;255;255;255m alice ' "$(pl_zsh "$v" "$HOME" : raw)"
+    $'\e[1;48;2;40;40;40;38;2;255;255;255m'" $me " "$(pl_zsh "$v" "$HOME" : raw)"
 
   # Exit status block: only after a failing command.
   v=$(make_variant pl-exit "${pl[@]}" terminal.template '{user}{exit}{nl}{sym} ')
-  pl_both 'powerline, exit after failure' $' alice > 3 >\n$ ' "$v" "$HOME" '(exit 3)'
-  pl_both 'powerline, exit after false' $' alice > 1 >\n$ ' "$v" "$HOME" false
-  pl_both 'powerline, exit after success' $' alice >\n$ ' "$v" "$HOME" true
+  pl_both 'powerline, exit after failure' " $me"$' > 3 >\n$ ' "$v" "$HOME" '(exit 3)'
+  pl_both 'powerline, exit after false' " $me"$' > 1 >\n$ ' "$v" "$HOME" false
+  pl_both 'powerline, exit after success' " $me"$' >\n$ ' "$v" "$HOME" true
 
   v=$(make_variant pl-time "${pl[@]}" terminal.template '{time}{nl}{sym} ')
   local out
@@ -263,7 +267,7 @@ powerline_layout_tests() {
     glyph=${sep#*:}
     sep=${sep%%:*}
     v=$(make_variant "pl-$sep" "${pl[@]}" terminal.separator "$sep")
-    pl_both "powerline separator $sep" " alice $glyph box $glyph ~/repo $glyph topic/prompt-1 $glyph"$'\n$ ' \
+    pl_both "powerline separator $sep" " $me $glyph box $glyph ~/repo $glyph topic/prompt-1 $glyph"$'\n$ ' \
       "$v" "$HOME/repo"
   done
 
@@ -291,17 +295,17 @@ powerline_layout_tests() {
 
   # Without {nl} the blocks and the tail share one line; text between blocks is not shown.
   v=$(make_variant pl-one-line "${pl[@]}" terminal.template '{user} {cwd}{git} {sym} > ')
-  pl_both 'powerline without a new line' ' alice > ~/repo > topic/prompt-1 >$ > ' "$v" "$HOME/repo"
+  pl_both 'powerline without a new line' " $me"' > ~/repo > topic/prompt-1 >$ > ' "$v" "$HOME/repo"
   # With two {nl} every block before the last one is on the first line, one line break only.
   v=$(make_variant pl-two-nl "${pl[@]}" terminal.template '{user}{nl}{cwd}{nl}{time}{sym} ')
-  pl_both 'powerline with two new lines' $' alice > ~/plain >\n$ ' "$v" "$HOME/plain"
+  pl_both 'powerline with two new lines' " $me"$' > ~/plain >\n$ ' "$v" "$HOME/plain"
   # No block tokens: the prompt is the tail alone.
   v=$(make_variant pl-no-blocks "${pl[@]}" terminal.template '{nl}=> {sym} ')
   pl_both 'powerline without blocks' $'\n=> $ ' "$v" "$HOME/repo"
   # Quotes and percent signs in the symbol and the tail reach the prompt unchanged.
   v=$(make_variant pl-quote "${pl[@]}" terminal.template "{user}{nl}it's 100% \"{sym}\" " \
     terminal.symbol "o'k%")
-  pl_both 'powerline quotes in symbol and tail' $' alice >\nit\'s 100% "o\'k%" ' "$v" "$HOME"
+  pl_both 'powerline quotes in symbol and tail' " $me"$' >\nit\'s 100% "o\'k%" ' "$v" "$HOME"
 }
 
 registration_tests() {
@@ -322,12 +326,12 @@ registration_tests() {
   # shellcheck disable=SC2016
   out=$(cd "$HOME" && in_bash "$v" '' "printf '%s|' \"\$PROMPT_COMMAND\"; $SHOW_BASH")
   check_eq 'powerline with raw bash prompt (bash)' "|[$me] it's $hash_or_dollar " "$out"
-  check_eq 'powerline with raw bash prompt, zsh keeps the blocks' $' alice > box > ~ >\n$ ' \
+  check_eq 'powerline with raw bash prompt, zsh keeps the blocks' " $me"$' > box > ~ >\n$ ' \
     "$(pl_zsh "$v" "$HOME")"
   v=$(make_variant pl-raw-zsh "${pl[@]}" terminal.raw_zsh "[%n] it's %# ")
   out=$(cd "$HOME" && in_zsh "$v" '' "print -rn -- \"\${#precmd_functions}|\"; $SHOW_ZSH")
   check_eq 'powerline with raw zsh prompt (zsh)' "0|[$me] it's $hash_or_percent " "$out"
-  check_eq 'powerline with raw zsh prompt, bash keeps the blocks' $' alice > box > ~ >\n$ ' \
+  check_eq 'powerline with raw zsh prompt, bash keeps the blocks' " $me"$' > box > ~ >\n$ ' \
     "$(pl_bash "$v" "$HOME")"
 }
 
@@ -339,13 +343,13 @@ interactive_tests() {
   out=$(cd "$HOME" && printf '%s\n' "$bash_names" ". '$v'" 'cd repo' '(exit 4)' 'exit 0' |
     FENNICK_FORCE=1 timeout 30 bash --norc --noprofile --noediting -i 2>&1 >/dev/null)
   out=$(strip_prompt "$out")
-  check_contains 'interactive bash shows the blocks' $' alice > box > ~/repo > topic/prompt-1 >\n$ ' "$out"
-  check_contains 'interactive bash shows the exit status' $' alice > box > ~/repo > topic/prompt-1 > 4 >\n$ ' "$out"
+  check_contains 'interactive bash shows the blocks' " $me"$' > box > ~/repo > topic/prompt-1 >\n$ ' "$out"
+  check_contains 'interactive bash shows the exit status' " $me"$' > box > ~/repo > topic/prompt-1 > 4 >\n$ ' "$out"
   out=$(cd "$HOME" && printf '%s\n' "$zsh_names" ". '$v'" 'cd repo' '(exit 4)' 'exit 0' |
     FENNICK_FORCE=1 timeout 30 zsh -f -i -o no_prompt_sp 2>&1 >/dev/null)
   out=$(strip_prompt "$out")
-  check_contains 'interactive zsh shows the blocks' $' alice > box > ~/repo > topic/prompt-1 >\n$ ' "$out"
-  check_contains 'interactive zsh shows the exit status' $' alice > box > ~/repo > topic/prompt-1 > 4 >\n$ ' "$out"
+  check_contains 'interactive zsh shows the blocks' " $me"$' > box > ~/repo > topic/prompt-1 >\n$ ' "$out"
+  check_contains 'interactive zsh shows the exit status' " $me"$' > box > ~/repo > topic/prompt-1 > 4 >\n$ ' "$out"
 }
 
 plain_prompt_tests
