@@ -192,10 +192,21 @@ void check_settings_lines(Problems& found) {
   }
 }
 
+// The prompt off is the default and no problem; the hook installed with it off is a prompt the
+// user asked for that never shows.
 void check_prompt_switch(Problems& found) {
   if (prompt_on()) return;
-  found.push_back({"the prompt is off (terminal.prompt_enabled is false)",
-                   "fennick set terminal.prompt_enabled true"});
+  std::string hooked;
+  for (const RcFile& rc : kRcFiles) {
+    const std::string path = home_dir() + "/" + rc.name;
+    if (!path_exists(path) || !holds_hook_block(read_text_file(path))) continue;
+    hooked += (hooked.empty() ? "" : " and ") + path;
+  }
+  if (hooked.empty()) return;
+  found.push_back({hooked + " source" + (hooked.find(" and ") == std::string::npos ? "s" : "") +
+                       " the prompt script, but the prompt is off (terminal.prompt_enabled is "
+                       "false)",
+                   "fennick set terminal.prompt_enabled true, or fennick prompt-remove"});
 }
 
 // The rc file of every shell that is in use: its rc file exists, or it is the login shell.
@@ -280,13 +291,14 @@ void check_pathbar_reader(Problems& found) {
     found.push_back(
         {"the path bar is customised, but the tuned Nemo that reads it is not the default and "
          "gtk.css does not import it for the stock Nemo",
-         "fennick enable"});
+         "fennick enable, or fennick pathbar-install"});
     return;
   }
+  // The import taken out on purpose leaves the stock look, which the switch can say as well.
   found.push_back({"the path bar is customised, but the stock Nemo does not read it: " +
                        gtk_css_path() + " does not import " + base_name(nemo_stylesheet_path()) +
                        " (and the tuned Nemo is not installed)",
-                   "fennick pathbar-install"});
+                   "fennick pathbar-install, or fennick set pathbar.enabled false"});
 }
 
 // A service file whose program is gone leaves folders unopened. enable writes both again for

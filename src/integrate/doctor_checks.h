@@ -14,7 +14,7 @@ using Problems = std::vector<Problem>;
 
 // Each check adds what it finds to found, in the order in which find_problems runs them.
 void check_settings_lines(Problems& found);   // lines of fennick.ini that are not understood
-void check_prompt_switch(Problems& found);    // the prompt is off
+void check_prompt_switch(Problems& found);    // the hook is installed, the prompt is off
 void check_shell_hooks(Problems& found);      // an rc file of the user's shells lacks the hook
 void check_generated_files(Problems& found);  // prompt.sh or a stylesheet is not what apply writes
 void check_prompt_scope(Problems& found);     // the prompt is for Nemo's terminals, this is none

@@ -53,15 +53,13 @@ class DoctorRunTest : public TempHomeTest {
   std::string plain_;
 };
 
-// Nothing at all yet: only the prompt switch. Then a file of an older form with a line that is
-// not understood and the path bar on, none of it applied. Neither run changes a thing.
+// Nothing at all yet: the defaults are no problem. Then a file of an older form with a line that
+// is not understood and the path bar on, none of it applied. Neither run changes a thing.
 TEST_F(DoctorRunTest, CountsTheProblemsAndTouchesNothing) {
   auto before = snapshot(home());
   RunResult run = run_fennick({"doctor"});
-  EXPECT_EQ(run.out,
-            "the prompt is off (terminal.prompt_enabled is false)\n"
-            "  fix: fennick set terminal.prompt_enabled true\n1 problem found\n");
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "no problems found\n");
+  EXPECT_EQ(run.status, 0);
   EXPECT_EQ(snapshot(home()), before);
 
   const std::string older_form =
@@ -76,10 +74,10 @@ TEST_F(DoctorRunTest, CountsTheProblemsAndTouchesNothing) {
   const std::string foo_line = std::to_string(split_lines(older_form).size() + 1);
   EXPECT_EQ(fixes, (std::vector<std::string>{
                        "edit " + settings_file() + ": correct or delete line " + foo_line,
-                       "fennick set terminal.prompt_enabled true", "fennick apply", "fennick apply",
-                       "fennick pathbar-install"}));
-  EXPECT_EQ(split_lines(run.out).size(), 11u) << run.out;
-  EXPECT_EQ(split_lines(run.out).back(), "5 problems found");
+                       "fennick apply", "fennick apply",
+                       "fennick pathbar-install, or fennick set pathbar.enabled false"}));
+  EXPECT_EQ(split_lines(run.out).size(), 9u) << run.out;
+  EXPECT_EQ(split_lines(run.out).back(), "4 problems found");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(snapshot(home()), before);

@@ -98,7 +98,15 @@ const CheckCase kCases[] = {
      kPathbarOn,
      "tuned",
      {"the path bar is customised, but the tuned Nemo that reads it is not the default and gtk.css "
-      "does not import it for the stock Nemo | fennick enable"}},
+      "does not import it for the stock Nemo | fennick enable, or fennick pathbar-install"}},
+    {"HookWithThePromptOff",
+     check_prompt_switch,
+     {},
+     ": >.zshrc; \"$FENNICK\" prompt-install",
+     {"@/.bashrc and @/.zshrc source the prompt script, but the prompt is off "
+      "(terminal.prompt_enabled is false) | fennick set terminal.prompt_enabled true, or fennick "
+      "prompt-remove"}},
+    {"PromptOffWithoutAHook", check_prompt_switch, {}, "echo 'alias ll=ls' >~/.bashrc", {}},
     {"ServicesOfAGoneNemo",
      check_dbus_services,
      {},
