@@ -337,6 +337,8 @@ gboolean on_apply_timer(gpointer) {
     }
     window.save_pending = false;
     const std::string notice = dropped_lines_notice(save_window_settings());
+    // The message of a reset, with its undo, stands until something else is to be said.
+    if (window.undo_offered && notice.empty()) return FALSE;
     show_status("Saved and applied \xE2\x80\x94 " + settings_path() +
                 (notice.empty() ? "" : " (" + notice + ")"));
   } catch (const std::runtime_error& error) {

@@ -154,7 +154,13 @@ GtkWidget* make_label(const std::string& text, bool bold) {
 }
 
 void show_status(const std::string& text) {
-  if (window.status_label) gtk.gtk_label_set_text(as<GtkLabel>(window.status_label), text.c_str());
+  if (!window.status_label) return;
+  gtk.gtk_label_set_text(as<GtkLabel>(window.status_label), text.c_str());
+  // A long message is cut short on its line, whole in the tooltip: the window keeps its size.
+  gtk.gtk_widget_set_tooltip_text(window.status_label, text.c_str());
+  // The undo belongs to the message that offers it.
+  if (window.undo_button) gtk.gtk_widget_set_visible(window.undo_button, FALSE);
+  window.undo_offered = false;
 }
 
 namespace {
@@ -369,9 +375,18 @@ void build_main_window(const std::string& title) {
     window.unbuilt_pages.push_back(child);
   }
 
+  GtkWidget* status_row = gtk.gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
   window.status_label = make_label(resting_status(), false);
-  gtk.gtk_widget_set_margin_bottom(window.status_label, 6);
-  gtk.gtk_box_pack_start(as<GtkBox>(box), window.status_label, FALSE, FALSE, 10);
+  gtk.gtk_label_set_ellipsize(as<GtkLabel>(window.status_label), PANGO_ELLIPSIZE_END);
+  gtk.gtk_label_set_max_width_chars(as<GtkLabel>(window.status_label), 60);
+  gtk.gtk_widget_set_hexpand(window.status_label, TRUE);
+  gtk.gtk_box_pack_start(as<GtkBox>(status_row), window.status_label, TRUE, TRUE, 0);
+  window.undo_button = action_button("Undo", G_CALLBACK(on_undo_reset_clicked));
+  gtk.gtk_widget_set_no_show_all(window.undo_button, TRUE);
+  gtk.gtk_box_pack_start(as<GtkBox>(status_row), window.undo_button, FALSE, FALSE, 0);
+  gtk.gtk_widget_set_margin_bottom(status_row, 6);
+  gtk.gtk_box_pack_start(as<GtkBox>(box), status_row, FALSE, FALSE, 10);
+  show_status(resting_status());
 
   build_page(0);
   connect_signal(window.notebook, "switch-page", G_CALLBACK(on_switch_page), nullptr);

@@ -200,6 +200,23 @@ void on_reset_everything_clicked(GtkWidget*, gpointer) {
     refresh_all_controls();
     schedule_apply();
     show_status("All settings reset to defaults (previous: " + backup_file_name(backup) + ")");
+    // The settings as they were are one click away, while this message stands.
+    if (backup.empty()) return;
+    window.undo_backup = backup;
+    gtk.gtk_widget_set_visible(window.undo_button, TRUE);
+    window.undo_offered = true;
+  });
+}
+
+void on_undo_reset_clicked(GtkWidget*, gpointer) {
+  guarded([] {
+    const SettingsLock lock(LockWait::Never);
+    if (!lock.held) return show_status(lock_busy_text());
+    const ImportOutcome outcome = import_settings(window.undo_backup);
+    if (!outcome.imported) return show_status(outcome.refusal);
+    note_settings_synced();
+    refresh_all_controls();
+    show_status("Reset undone: the settings are back from " + backup_file_name(window.undo_backup));
   });
 }
 

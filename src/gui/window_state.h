@@ -11,6 +11,9 @@
 struct WindowState {
   GtkWidget* main_window = nullptr;
   GtkWidget* status_label = nullptr;
+  GtkWidget* undo_button = nullptr;  // beside the status line, shown after "Reset everything"
+  std::string undo_backup;           // the backup that button imports back
+  bool undo_offered = false;         // while the button shows
   GtkCssProvider* page_stylesheet = nullptr;  // the generated stylesheet, for the preview
   std::string loaded_stylesheet;              // the text last loaded into page_stylesheet
   std::string shown_prompt_markup;            // the markup last set on prompt_preview

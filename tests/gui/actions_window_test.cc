@@ -13,6 +13,7 @@
 
 #include "generate/apply.h"
 #include "gui/setting_controls.h"
+#include "gui/settings_sync.h"
 #include "gui/settings_window.h"
 #include "gui/window_actions.h"
 #include "gui/window_test_support.h"
@@ -112,7 +113,7 @@ TEST_F(WindowTest, HookButtonsAddAndRemoveTheBlock) {
   click(button_labelled("Remove the hook"));
   EXPECT_EQ(status_text(),
             "Hook removed from ~/.bashrc (backup: ~/.bashrc.fennick-bak.1); hook removed from "
-            "~/.zshrc (backup: ~/.zshrc.fennick-bak.1).");
+            "~/.zshrc.");
   EXPECT_EQ(read_file(home() + "/.bashrc"), "alias ll='ls -l'\n");
   click(button_labelled("Remove the hook"));
   EXPECT_EQ(status_text(), "~/.bashrc unchanged; ~/.zshrc unchanged.");
@@ -375,6 +376,7 @@ TEST_F(WindowTest, ResetEverythingKeepsABackupAndResetsEveryControl) {
   set_value("panes.key_add", "F9");
   set_value("sidebar.stats_max_seconds", "99");
   apply_settings();
+  note_settings_synced();  // as the window does once it has written the file
   const std::string previous = read_file(settings_path());
   refresh_all_controls();
   show_status("before");
@@ -396,13 +398,23 @@ TEST_F(WindowTest, ResetEverythingKeepsABackupAndResetsEveryControl) {
   EXPECT_EQ(read_file(settings_path()), previous);
   EXPECT_TRUE(window.save_pending);
   ASSERT_TRUE(saved_by_timer());
-  EXPECT_EQ(status_text(), kSavedPrefix + settings_path());
   expect_written_from_store();
-  // Another state goes to the next number; the first backup stays.
+  // The reset's message and its undo stand after the save; the undo brings everything back.
+  EXPECT_EQ(status_text(), "All settings reset to defaults (previous: fennick.ini.bak)");
+  ASSERT_TRUE(window.undo_offered);
+  EXPECT_EQ(read_file(settings_path()), settings_text());
+  click(window.undo_button);
+  EXPECT_EQ(status_text(), "Reset undone: the settings are back from fennick.ini.bak");
+  EXPECT_FALSE(window.undo_offered);
+  EXPECT_EQ(read_file(settings_path()), previous);
+  EXPECT_EQ(entry_text("terminal.symbol"), "%");
+  // Another state goes to the next free number (the undo kept the defaults in .1).
   set_value("terminal.symbol", "#");
   apply_settings();
+  note_settings_synced();
   click(button_labelled("Reset everything"));
-  EXPECT_EQ(status_text(), "All settings reset to defaults (previous: fennick.ini.bak.1)");
+  EXPECT_EQ(status_text(), "All settings reset to defaults (previous: fennick.ini.bak.2)");
+
   EXPECT_EQ(read_file(settings_path() + ".bak"), previous);
   ASSERT_TRUE(saved_by_timer());
 }
@@ -412,6 +424,7 @@ TEST_F(WindowTest, ResetEverythingWithoutASettingsFileMakesNoBackup) {
   refresh_all_controls();
   click(button_labelled("Reset everything"));
   EXPECT_EQ(status_text(), "All settings reset to defaults (previous: fennick.ini.bak)");
+  EXPECT_FALSE(window.undo_offered);  // nothing to bring back
   EXPECT_FALSE(file_exists(settings_path() + ".bak"));
   EXPECT_TRUE(is_active("terminal.bold"));
   EXPECT_FALSE(file_exists(settings_path()));

@@ -17,3 +17,20 @@ TEST_F(TempHomeTest, SwitchingTabsClearsTheMessage) {
   }
   close_test_window();
 }
+
+// A long message is cut short on the line and whole in the tooltip; the window keeps its size.
+TEST_F(WindowTest, ALongMessageLeavesTheWindowItsSize) {
+  show_test_window();
+  int width = 0, height = 0;
+  more.gtk_window_get_size(as<GtkWindow>(window.main_window), &width, &height);
+  std::string text = "A long message:";
+  while (text.size() < 400)
+    text += " word";
+  show_status(text);
+  run_main_loop_for(200);
+  int new_width = 0, new_height = 0;
+  more.gtk_window_get_size(as<GtkWindow>(window.main_window), &new_width, &new_height);
+  EXPECT_EQ(std::make_pair(new_width, new_height), std::make_pair(width, height));
+  EXPECT_EQ(status_text(), text);
+  EXPECT_EQ(tooltip_of(window.status_label), text);
+}
