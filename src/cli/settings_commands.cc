@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 #include "cli/usage.h"
 #include "generate/apply.h"
+#include "integrate/shell_quote.h"
 #include "settings/ascii_text.h"
 #include "settings/catalogue.h"
 #include "settings/console.h"
@@ -61,9 +62,10 @@ int cmd_reset(const CommandLine& line) {
   // An explicit empty name (a shell variable that was not set) is an unknown setting, never a
   // reason to reset everything.
   const std::string name = line.operand(1);
+  std::string backup;
   if (line.operands.empty()) {
     // Everything goes back to its default: the old file is kept first, as an import keeps it.
-    back_up_settings_file();
+    backup = back_up_settings_file();
     forget_dropped_lines();
     reset_all_to_defaults();
   } else {
@@ -77,5 +79,9 @@ int cmd_reset(const CommandLine& line) {
   }
   save_and_apply();
   print_out("reset and applied\n");
+  if (!backup.empty()) {
+    print_out("the previous settings are kept in " + printable(backup) + " (fennick import " +
+              printable(shell_word(backup)) + " brings them back)\n");
+  }
   return 0;
 }

@@ -365,9 +365,14 @@ TEST_F(SettingsCommandsTest, ResetOneSetting) {
 
 TEST_F(SettingsCommandsTest, ResetEverything) {
   set({"terminal.symbol", "%", "pathbar.shape", "pill", "terminal.prompt_enabled", "true"});
+  const std::string before = read_file(settings_file());
   const RunResult run = run_fennick({"reset"});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "reset and applied\n");
+  // Where the old settings are, and how to bring them back.
+  const std::string backup = settings_file() + ".bak";
+  EXPECT_EQ(run.out, "reset and applied\nthe previous settings are kept in " + backup +
+                         " (fennick import " + backup + " brings them back)\n");
+  EXPECT_EQ(read_file(backup), before);
   EXPECT_EQ(read_file(settings_file()), settings_text_with({}));
   EXPECT_EQ(read_file(config() + "/prompt.sh"),
             "# fennick: generated from fennick.ini \xE2\x80\x94 edit the settings, not this file\n"

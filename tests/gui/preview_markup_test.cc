@@ -201,13 +201,17 @@ std::string shown_prompt(const std::string& home, bool powerline) {
       text += run.out[i];
     }
   }
-  if (powerline) return text;
-  // The plain prompt takes the user, host and time from the system.
-  text = std::regex_replace(text, std::regex("[0-9]{2}:[0-9]{2}:[0-9]{2}"), "14:05:09");
+  // Both prompts show the account the shell runs as; the plain one also takes the host and
+  // the time from the system.
   const std::string user = run_program({"id", "-un"}).out;
   const std::string host = run_program({"uname", "-n"}).out;
-  for (auto [real, sample] : {std::pair{user.substr(0, user.find_first_of(".\n")), "quill"},
-                              std::pair{host.substr(0, host.find_first_of(".\n")), "rig"}}) {
+  std::vector<std::pair<std::string, std::string>> samples = {
+      {user.substr(0, user.find_first_of(".\n")), "quill"}};
+  if (!powerline) {
+    text = std::regex_replace(text, std::regex("[0-9]{2}:[0-9]{2}:[0-9]{2}"), "14:05:09");
+    samples.push_back({host.substr(0, host.find_first_of(".\n")), "rig"});
+  }
+  for (const auto& [real, sample] : samples) {
     for (size_t at; (at = text.find(real)) != std::string::npos;)
       text.replace(at, real.size(), sample);
   }
