@@ -54,6 +54,6 @@ void update_shell_hooks(bool remove, const std::function<void(const BlockUpdate&
     std::string old_text;
     read_whole_file(path, old_text);
     const std::string new_text = remove ? strip_hook_block(old_text) : add_hook_block(old_text);
-    on_update(update_marked_file({path, old_text, new_text, remove, false}, kHookMarkers));
+    on_update(update_marked_file({path, old_text, new_text, remove, true}, kHookMarkers));
   }
 }

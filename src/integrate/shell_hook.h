@@ -25,5 +25,7 @@ std::string add_hook_block(const std::string& text);
 // Adds the block to both rc files (remove = false) or removes it, and tells on_update about each
 // file as soon as it is done, so that a failure on the second leaves the first one reported. A
 // missing ~/.zshrc is skipped when adding; a file that already holds the block as it would be
-// written is left unchanged. A file about to change is first kept as a backup beside it.
+// written is left unchanged. A file about to change is first kept as a backup beside it, unless
+// it holds nothing but the block. A removal leaves nothing that the program alone made: no
+// backup that holds only the block, and no rc file that it created and that is now empty.
 void update_shell_hooks(bool remove, const std::function<void(const BlockUpdate&)>& on_update);

@@ -301,12 +301,22 @@ TEST_F(ShellHookTest, AddOnAFreshHomeCreatesOnlyTheBashrc) {
   EXPECT_EQ(folder_entries(home()), std::set<std::string>{".bashrc"});
   EXPECT_EQ(hooks(false), "unchanged: " + bashrc() + "\n" + zshrc_skipped());
 
-  // Remove visits both files, missing or not, and creates neither; the bashrc is kept as it was
-  // before the change.
+  // Remove visits both files, missing or not, and creates neither; the bashrc it created goes
+  // again, and no backup keeps bytes that were only the block.
   EXPECT_EQ(hooks(true), "removed block from " + bashrc() + "\nunchanged: " + zshrc() + "\n");
-  EXPECT_EQ(read_file(bashrc()), "");
-  EXPECT_EQ(read_file(bashrc() + ".fennick-bak"), block());
-  EXPECT_FALSE(file_exists(zshrc()));
+  EXPECT_TRUE(folder_entries(home()).empty());
+}
+
+// No backup keeps an rc file that held only a block, made now or by an earlier version; the
+// user's own empty ~/.zshrc stays, with its backup.
+TEST_F(ShellHookTest, RemoveLeavesNothingTheProgramAloneMade) {
+  write_file(bashrc(), block_for("/old/prompt.sh"));
+  write_file(zshrc(), "");
+  hooks(false);
+  write_file(zshrc() + ".fennick-bak.1", block());
+  hooks(true);
+  EXPECT_EQ(folder_entries(home()), (std::set<std::string>{".zshrc", ".zshrc.fennick-bak"}));
+  EXPECT_EQ(read_file(zshrc()) + read_file(zshrc() + ".fennick-bak"), "");
 }
 
 TEST_F(ShellHookTest, RemoveOnAFreshHomeCreatesNothing) {
