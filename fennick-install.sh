@@ -226,6 +226,11 @@ remove_tree() {
   esac
 }
 
+# Runs one of the program's removal commands, telling it that the uninstall runs it.
+step() {
+  FENNICK_UNINSTALLING=1 "$fennick" "$@"
+}
+
 uninstall_tool() {
   fennick=
   if [ -x "$bin_dir/fennick" ]; then
@@ -243,24 +248,31 @@ uninstall_tool() {
   if [ -e "$build_cache" ] && ask "Remove the build cache $build_cache?"; then drop_cache=yes; fi
   if [ -e "$font_dir" ] && ask "Remove the MesloLGS NF font in $font_dir?"; then drop_font=yes; fi
 
+  # The program's own removal steps. Told that it is being uninstalled, it leaves out advice that
+  # would need it afterwards. When one fails, nothing else is removed: the program stays, so that
+  # the user can put it right and run the removal again, and so does all that it still uses.
   if [ -n "$fennick" ]; then
-    "$fennick" prompt-remove || failed=1
-    "$fennick" pathbar-remove || failed=1
-    "$fennick" disable || failed=1
+    step prompt-remove || failed=1
+    step pathbar-remove || failed=1
+    step disable || failed=1
     # A terminal profile set to the font gets its own font back before the font goes.
-    if [ "$drop_font" = yes ] && ! "$fennick" font restore; then
+    if [ "$drop_font" = yes ] && ! step font restore; then
       say "kept $font_dir: the terminal font could not be restored" >&2
       drop_font=no
       failed=1
     fi
   else
-    say "fennick itself is gone already: the prompt hook, the path-bar import in gtk.css and the default file manager are left as they are"
+    say "fennick itself is gone already, so the prompt hook in ~/.bashrc and ~/.zshrc, the path-bar import in gtk.css and the tuned Nemo as the default file manager are left as they are; to remove them too, install fennick again and run: fennick uninstall"
     font_backup=${FENNICK_DIR:-$config_home/fennick}/font-backup.txt
     if [ "$drop_font" = yes ] && [ -f "$font_backup" ]; then
       say "kept $font_dir: the terminal profile may still use it (its own font is kept in" \
         "$font_backup; reinstall fennick and run fennick font restore first)"
       drop_font=no
     fi
+  fi
+
+  if [ "$failed" = 1 ]; then
+    die "some steps failed (see above), so nothing else was removed: put them right, then run: fennick uninstall"
   fi
 
   if [ -f "$manifest" ]; then
@@ -287,8 +299,12 @@ uninstall_tool() {
     command -v fc-cache >/dev/null 2>&1 && fc-cache -f >/dev/null 2>&1
   fi
   say "settings kept in ${FENNICK_DIR:-$config_home/fennick}"
-  [ "$failed" = 0 ] || die "some steps failed (see above)"
+  [ "$failed" = 0 ] || die "some files could not be removed (see above); remove them by hand"
   say "fennick is uninstalled"
+  if [ -n "$fennick" ]; then
+    say "a running Nemo shows the change when restarted:  nemo -q   (then open a folder)"
+    say "a terminal that is open keeps fennick's prompt until it is closed"
+  fi
 }
 
 case $mode in

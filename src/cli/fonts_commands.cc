@@ -41,7 +41,8 @@ int cmd_font(const CommandLine& line) {
   if (sub_command == "restore") {
     const FontRestore restored = restore_terminal_font();
     if (restored == FontRestore::Restored) print_out("terminal profile font restored\n");
-    if (restored == FontRestore::NoBackup) print_out("nothing to restore\n");
+    // The uninstall restores the font only in case it was changed: nothing to say otherwise.
+    if (restored == FontRestore::NoBackup && !run_by_uninstall()) print_out("nothing to restore\n");
     return 0;
   }
   print_err(command_usage(*find_command("font")) + "\n");

@@ -1,5 +1,6 @@
 // The commands of the shell and desktop integration.
 #include "cli/commands.h"
+#include "fonts/uninstall.h"
 #include "generate/apply.h"
 #include "integrate/context_action.h"
 #include "integrate/desktop_switch.h"
@@ -19,10 +20,13 @@ int cmd_enable(const CommandLine&) {
 int cmd_disable(const CommandLine&) {
   const bool disabled = disable_tuned_nemo();
   if (user_override_present()) {
-    print_out(disabled ? "disabled fennick's files, but the files left alone above still decide "
-                         "which Nemo opens folders (see: fennick status)\n"
-                       : "nothing was enabled by fennick: the files left alone above decide which "
-                         "Nemo opens folders (see: fennick status)\n");
+    // After an uninstall there is no fennick status to run; the lines above name the files.
+    const std::string see = run_by_uninstall() ? "\n" : " (see: fennick status)\n";
+    print_out((disabled ? "disabled fennick's files, but the files left alone above still decide "
+                          "which Nemo opens folders"
+                        : "nothing was enabled by fennick: the files left alone above decide which "
+                          "Nemo opens folders") +
+              see);
     return 0;
   }
   print_out(disabled ? "disabled: the system Nemo is used again after:  nemo -q\n"
@@ -100,6 +104,7 @@ int cmd_pathbar_install(const CommandLine&) {
 
 int cmd_pathbar_remove(const CommandLine&) {
   print_block_update(update_pathbar_block(true));
-  print_out(kRestartToSee);
+  // The uninstall says how to restart Nemo once fennick is gone.
+  if (!run_by_uninstall()) print_out(kRestartToSee);
   return 0;
 }

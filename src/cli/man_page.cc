@@ -49,6 +49,10 @@ const Variable kVariables[] = {
     {"FENNICK_SHARE",
      "The installer's folder, in place of ~/.local/share/fennick; uninstall runs "
      "fennick-install.sh from it."},
+    {"FENNICK_UNINSTALLING",
+     "Set to 1 by fennick-install.sh --uninstall for the removal commands it runs "
+     "(prompt-remove, pathbar-remove, disable, font restore): their advice then names no fennick "
+     "command, since fennick goes next; the installer says how to restart Nemo."},
     {"FENNICK_FONT_URL",
      "The address that font install downloads the four MesloLGS NF files from (each file's name "
      "is added after a /), in place of the default source; files from another source are not "

@@ -23,3 +23,7 @@ int uninstall(bool yes) {
   // A shell killed by a signal ends the program with that signal's number, core dump or not.
   return status > 0 && WIFSIGNALED(status) ? WTERMSIG(status) : 255;
 }
+
+bool run_by_uninstall() {
+  return env_text("FENNICK_UNINSTALLING") == "1";
+}

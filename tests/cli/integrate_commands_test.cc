@@ -268,6 +268,20 @@ TEST_F(IntegrateCommandsTest, DisableWhenNothingWasEnabled) {
                                "decide which Nemo opens folders (see: fennick status)\n");
 }
 
+// Run by the uninstall, which removes fennick next, the removal commands name no fennick command
+// and say nothing of what there was nothing to do about.
+TEST_F(IntegrateCommandsTest, RemovalStepsOfTheUninstallNameNoFennickCommand) {
+  write_file(nemo_service(), "[D-BUS Service]\nName=org.Nemo\nExec=/opt/nemo\n");
+  setenv("FENNICK_UNINSTALLING", "1", 1);
+  const std::string out =
+      ok("pathbar-remove") + ok("disable") + run_fennick({"font", "restore"}).out;
+  unsetenv("FENNICK_UNINSTALLING");
+  EXPECT_EQ(out, "unchanged: " + home() +
+                     "/.config/gtk-3.0/gtk.css\nleft alone (not ours): " + nemo_service() +
+                     "\nnothing was enabled by fennick: the files left alone above decide which "
+                     "Nemo opens folders\n");
+}
+
 // What prompt-install says is still needed for a prompt to show, by the two settings.
 TEST_F(IntegrateCommandsTest, PromptInstallSaysWhatElseIsNeeded) {
   const struct {

@@ -244,12 +244,13 @@ unknown_options() {
   done
 }
 
-# What "fennick uninstall" must undo or ask about: the prompt hook, the default file manager
-# switch when the system Nemo is there to switch from, a tuned Nemo, a build cache, a font, and
-# settings that must stay.
+# What "fennick uninstall" must undo or ask about: the prompt hook (in a ~/.bashrc it creates
+# and in the user's empty ~/.zshrc), the default file manager switch when the system Nemo is
+# there to switch from, a tuned Nemo, a build cache, a font, and settings that must stay.
 prepare_for_removal() {
   run in_home "$home" "$bin" set terminal.symbol %
   check_eq 'set before removal' 0 "$status"
+  : >"$home/.zshrc"
   run in_home "$home" "$bin" prompt-install
   check_eq 'prompt-install before removal' 0 "$status"
   check_contains 'hook block added' '# >>> fennick >>>' "$(cat "$home/.bashrc")"
@@ -279,8 +280,11 @@ check_tool_removed() { # what
   for folder in bash-completion zsh man; do
     check_gone "$1: the folder of the completion or manual page" "$home/.local/share/$folder"
   done
-  check_lacks "$1: hook block" 'fennick' "$(cat "$home/.bashrc")"
+  check_gone "$1: the ~/.bashrc that the hook went into" "$home/.bashrc"
   check_eq "$1: gtk.css as it was" '.mine { color: red; }' "$(cat "$home/.config/gtk-3.0/gtk.css")"
+  # Nothing it says asks for fennick, which is gone; it says how to restart Nemo instead.
+  check_eq "$1: no advice to run fennick" '' "$(printf '%s\n' "$out" | grep -E ':  *fennick [a-z]')"
+  check_contains "$1: how to restart Nemo" 'restarted:  nemo -q   (then open a folder)' "$out"
   if [ "$enabled" = yes ]; then
     check_gone "$1: desktop entry" "$home/.local/share/applications/nemo.desktop"
     check_gone "$1: D-Bus service" "$home/.local/share/dbus-1/services/org.Nemo.service"
@@ -359,7 +363,13 @@ uninstall_answering_yes() {
   check_contains 'uninstall --yes: font cache refreshed' 'fc-cache -f' \
     "$(cat "$work/fc-cache.log" 2>/dev/null)"
   check_exists 'uninstall --yes: the rest of the home stays' "$home/.local/share"
-  check_exists 'uninstall --yes: the rc file stays' "$home/.bashrc"
+  # Outside the settings: the user's files and the backups of their states before each change
+  # (gtk.css with the user's rules, then with the import too), nothing that fennick alone made.
+  local css=.config/gtk-3.0/gtk.css
+  check_eq 'uninstall --yes: files left' \
+    "$css"$'\n'"$css.fennick-bak"$'\n'"$css.fennick-bak.1"$'\n.zshrc\n.zshrc.fennick-bak' \
+    "$(cd "$home" && find . -path ./.config/fennick -prune -o ! -type d -print | cut -c3- |
+      LC_ALL=C sort)"
 }
 
 # A data folder outside the home: enable writes the desktop files there, and the removal looks
@@ -420,7 +430,8 @@ prefix_not_named_fennick() {
     "$named_home/.local/share/other-program/data"
 }
 
-# A step that fails makes the removal fail, and the program passes that on.
+# A step that fails makes the removal fail, and the program passes that on; it stays, so that the
+# removal can be run again.
 failed_step_fails_the_removal() {
   local broken=$work/broken-home
   mkdir -p "$broken/.local/bin" "$broken/.local/share/fennick" "$broken/.bashrc"
@@ -430,6 +441,8 @@ failed_step_fails_the_removal() {
   run in_home "$broken" "$broken/.local/bin/fennick" uninstall --yes
   check_eq 'failed step: the program exits with 255' 255 "$status"
   check_contains 'failed step: says so' 'some steps failed' "$err"
+  check_contains 'failed step: says how to go on' 'then run: fennick uninstall' "$err"
+  check_exists 'failed step: the program stays' "$broken/.local/bin/fennick"
 }
 
 # The removal with the terminal profile set to the font, against real gsettings with GNOME
@@ -482,7 +495,9 @@ removal_restores_the_terminal_font() {
   check_eq 'terminal font refused: exit status' 255 "$status"
   check_contains 'terminal font refused: says why' "kept $fonts: the terminal font could not" "$err"
   check_exists 'terminal font refused: the font stays' "$fonts/MesloLGS NF Regular.ttf"
+  check_exists 'terminal font refused: the program stays' "$fh/.local/bin/fennick"
   # The program is gone now, and the backup is still there.
+  rm "$fh/.local/bin/fennick"
   run in_font_home sh "$installer" --uninstall --yes
   check_contains 'terminal font, program gone: says why' "kept $fonts: the terminal profile" "$out"
   check_exists 'terminal font, program gone: the font stays' "$fonts/MesloLGS NF Regular.ttf"
