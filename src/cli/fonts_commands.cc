@@ -43,6 +43,13 @@ int cmd_font(const CommandLine& line) {
     if (restored == FontRestore::Restored) print_out("terminal profile font restored\n");
     // The uninstall restores the font only in case it was changed: nothing to say otherwise.
     if (restored == FontRestore::NoBackup && !run_by_uninstall()) print_out("nothing to restore\n");
+    // A backup that holds no font is no success: the profile may still use the font.
+    if (restored == FontRestore::NotOurs) {
+      print_err("fennick: " + printable(font_backup_path()) +
+                " does not hold the three lines of a font fennick saved; it is left as it is and "
+                "the terminal profile was not changed\n");
+      return 1;
+    }
     return 0;
   }
   print_err(command_usage(*find_command("font")) + "\n");

@@ -29,8 +29,10 @@ int cmd_disable(const CommandLine&) {
               see);
     return 0;
   }
-  print_out(disabled ? "disabled: the system Nemo is used again after:  nemo -q\n"
-                     : "nothing was enabled: the system Nemo is already the default\n");
+  // The uninstall says once, at its end, how a running Nemo follows.
+  print_out(!disabled            ? "nothing was enabled: the system Nemo is already the default\n"
+            : run_by_uninstall() ? "disabled: the system Nemo is the default again\n"
+                                 : "disabled: the system Nemo is used again after:  nemo -q\n");
   return 0;
 }
 

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "settings/file_backup.h"
 #include "settings/atomic_file.h"
 #include "settings/failure.h"
+#include "settings/file_backup.h"
 #include "settings/file_reader.h"
 
 namespace {
@@ -81,14 +81,20 @@ BlockUpdate update_marked_file(const MarkedFileChange& change, const BlockMarker
   const auto only_a_block = [&markers](const std::string& bytes) {
     return !bytes.empty() && strip_marked_block(bytes, markers).empty();
   };
-  const std::string backup =
-      change.tidy && only_a_block(change.old_text) ? "" : back_up_before_change(path);
+  // A removal keeps every byte of the user's: the text it replaces is theirs plus the block, a
+  // state only the program made, as is a file that holds nothing but the block.
+  const bool program_state = change.tidy && (change.remove || only_a_block(change.old_text));
+  const std::string backup = program_state ? "" : back_up_before_change(path);
   bool was_empty_before = false;
   if (change.tidy && change.remove) {
     for (const std::string& kept : own_backups(path)) {
       std::string bytes;
       if (access(kept.c_str(), R_OK) != 0 || !read_whole_file(kept, bytes)) continue;
-      if (only_a_block(bytes)) remove_file(kept);
+      // A backup that is the file as it is now plus a block holds nothing else of the user's.
+      if (only_a_block(bytes) ||
+          (bytes != change.new_text && strip_marked_block(bytes, markers) == change.new_text)) {
+        remove_file(kept);
+      }
       was_empty_before = was_empty_before || bytes.empty();
     }
     if (change.new_text.empty() && !was_empty_before) {

@@ -280,6 +280,13 @@ TEST_F(IntegrateCommandsTest, RemovalStepsOfTheUninstallNameNoFennickCommand) {
                      "/.config/gtk-3.0/gtk.css\nleft alone (not ours): " + nemo_service() +
                      "\nnothing was enabled by fennick: the files left alone above decide which "
                      "Nemo opens folders\n");
+  // The uninstall names nemo -q once, at its end.
+  std::filesystem::remove(nemo_service());
+  install_tuned_nemo();
+  ok("enable");
+  setenv("FENNICK_UNINSTALLING", "1", 1);
+  EXPECT_EQ(split_lines(ok("disable")).back(), "disabled: the system Nemo is the default again");
+  unsetenv("FENNICK_UNINSTALLING");
 }
 
 // What prompt-install says is still needed for a prompt to show, by the two settings.

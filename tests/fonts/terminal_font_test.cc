@@ -267,13 +267,17 @@ TEST_F(TerminalFontTest, ARefusedRestoreKeepsTheBackup) {
   }
 }
 
+// A backup cut short holds no font: it is left alone, and that is a failed restore.
 TEST_F(TerminalFontTest, AShortBackupIsLeftAlone) {
   for (const std::string& text : {profile() + "\n'Monospace 12'\n", std::string("")}) {
     write_file(backup(), text);
     RunResult run = run_fennick({"font", "restore"});
-    EXPECT_EQ(run.status, 0) << text;
+    EXPECT_EQ(run.status, 1) << text;
     EXPECT_EQ(run.out, "") << text;
-    EXPECT_EQ(run.err, "") << text;
+    EXPECT_EQ(run.err, "fennick: " + backup() +
+                           " does not hold the three lines of a font fennick saved; it is left "
+                           "as it is and the terminal profile was not changed\n")
+        << text;
     EXPECT_EQ(read_file(backup()), text);
     EXPECT_EQ(profile_state(), "'Ubuntu Mono 13'\ntrue\n");
   }
