@@ -364,10 +364,10 @@ uninstall_answering_yes() {
     "$(cat "$work/fc-cache.log" 2>/dev/null)"
   check_exists 'uninstall --yes: the rest of the home stays' "$home/.local/share"
   # Outside the settings: the user's files and the backups of their states before each change
-  # (gtk.css with the user's rules, then with the import too), nothing that fennick alone made.
+  # (gtk.css with the user's rules), nothing that fennick alone made (their rules plus the import).
   local css=.config/gtk-3.0/gtk.css
   check_eq 'uninstall --yes: files left' \
-    "$css"$'\n'"$css.fennick-bak"$'\n'"$css.fennick-bak.1"$'\n.zshrc\n.zshrc.fennick-bak' \
+    "$css"$'\n'"$css.fennick-bak"$'\n.zshrc\n.zshrc.fennick-bak' \
     "$(cd "$home" && find . -path ./.config/fennick -prune -o ! -type d -print | cut -c3- |
       LC_ALL=C sort)"
 }
