@@ -262,22 +262,26 @@ TEST_F(WindowTest, IsOneTitledWindowWithFiveTabsAndAStatusLine) {
   EXPECT_EQ(titles,
             (std::vector<std::string>{"Path bar", "Terminal", "Panes", "Sidebar", "Backup"}));
 
-  // A vertical box: the notebook takes the room, the status line sits under it.
+  // A vertical box: the notebook takes the room, the status line sits under it, in a row with
+  // the undo of a reset (hidden).
   const std::vector<GtkWidget*> boxes = children_of(window.main_window);
   ASSERT_EQ(boxes.size(), 1u);
   GtkWidget* box = boxes[0];
   EXPECT_EQ(more.gtk_box_get_spacing(as<GtkBox>(box)), 6);
-  EXPECT_EQ(children_of(box), (std::vector<GtkWidget*>{notebook(), window.status_label}));
+  GtkWidget* status_row = more.gtk_widget_get_parent(window.status_label);
+  EXPECT_EQ(children_of(box), (std::vector<GtkWidget*>{notebook(), status_row}));
+  EXPECT_EQ(children_of(status_row),
+            (std::vector<GtkWidget*>{window.status_label, window.undo_button}));
   EXPECT_TRUE(more.gtk_widget_get_vexpand(notebook()));
   EXPECT_TRUE(packing_of(box, notebook()).expand);
   EXPECT_TRUE(packing_of(box, notebook()).fill);
-  const Packing status_packing = packing_of(box, window.status_label);
+  const Packing status_packing = packing_of(box, status_row);
   EXPECT_FALSE(status_packing.expand);
   EXPECT_FALSE(status_packing.fill);
   EXPECT_EQ(status_packing.padding, 10u);
   expect_plain_label(window.status_label, "Settings: " + settings_path());
   EXPECT_EQ(status_text(), "Settings: " + home() + "/config/fennick.ini");
-  EXPECT_EQ(more.gtk_widget_get_margin_bottom(window.status_label), 6);
+  EXPECT_EQ(more.gtk_widget_get_margin_bottom(status_row), 6);
 }
 
 TEST_F(WindowTest, SettingsPagesScrollVerticallyOnly) {
