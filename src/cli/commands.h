@@ -6,6 +6,10 @@
 // saving.cc: writes the three files (the caller holds the settings lock) and tells on standard
 // error what the rewrite of the settings file dropped, and where the old file is.
 void save_and_apply();
+// After a command that changed path-bar or sidebar settings while no running Nemo follows them
+// by itself: one line saying what else shows them ("" otherwise); print_ prints it.
+std::string nemo_reader_note();
+void print_nemo_reader_note();
 
 // gui_commands.cc
 int cmd_gui(const CommandLine& line);
@@ -45,6 +49,8 @@ int cmd_prompt_install(const CommandLine& line);
 int cmd_prompt_remove(const CommandLine& line);
 int cmd_pathbar_install(const CommandLine& line);
 int cmd_pathbar_remove(const CommandLine& line);
+int cmd_extension_install(const CommandLine& line);
+int cmd_extension_remove(const CommandLine& line);
 
 // doctor.cc
 int cmd_doctor(const CommandLine& line);

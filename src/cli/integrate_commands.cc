@@ -4,6 +4,7 @@
 #include "generate/apply.h"
 #include "integrate/context_action.h"
 #include "integrate/desktop_switch.h"
+#include "integrate/nemo_extension.h"
 #include "integrate/pathbar_import.h"
 #include "integrate/running_nemo.h"
 #include "integrate/shell_hook.h"
@@ -101,6 +102,41 @@ int cmd_pathbar_install(const CommandLine&) {
   if (!get_bool("pathbar", "enabled"))
     print_out("the path bar is not customised yet: fennick set pathbar.enabled true\n");
   print_out(kRestartToSee);
+  return 0;
+}
+
+int cmd_extension_install(const CommandLine&) {
+  save_and_apply();
+  const std::string path = printable(nemo_extension_path());
+  print_out(install_nemo_extension()
+                ? "installed the Nemo extension (" + path +
+                      "): a running Nemo loads it when restarted: fennick restart\n"
+                : "unchanged: " + path + "\n");
+  if (!nemo_python_installed()) {
+    print_out(
+        "the stock Nemo loads it only with nemo-python, which is not installed: sudo apt "
+        "install nemo-python\n");
+  }
+  return 0;
+}
+
+int cmd_extension_remove(const CommandLine&) {
+  const std::string path = printable(nemo_extension_path());
+  switch (remove_nemo_extension()) {
+    case ExtensionState::Missing:
+      print_out("no extension to remove: " + path + "\n");
+      break;
+    case ExtensionState::NotOurs:
+      print_out("left alone (not ours): " + path + "\n");
+      break;
+    case ExtensionState::Current:
+    case ExtensionState::Outdated:
+      print_out("removed " + path + "\n");
+      // The uninstall says how to restart Nemo once fennick is gone.
+      if (!run_by_uninstall())
+        print_out("a running Nemo keeps it until restarted: fennick restart\n");
+      break;
+  }
   return 0;
 }
 

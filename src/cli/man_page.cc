@@ -42,7 +42,10 @@ const Variable kVariables[] = {
      "for GTK's gtk-3.0/gtk.css."},
     {"XDG_DATA_HOME",
      "When it is an absolute name, it takes the place of ~/.local/share: for the desktop entry, "
-     "the D-Bus services, the Nemo action and the font folder."},
+     "the D-Bus services, the Nemo action, the Nemo extension and the font folder."},
+    {"XDG_CACHE_HOME",
+     "When it is an absolute name, it takes the place of ~/.cache: for the list of the folders "
+     "the Nemo windows show."},
     {"FENNICK_PREFIX",
      "The tuned Nemo's folder, in place of ~/.local/opt/fennick; its executable is bin/nemo "
      "below it."},
@@ -385,6 +388,13 @@ std::string files() {
       {{shown_below(data, action_file_path(), data_home)},
        "Nemo's right-click entry that opens the settings window; written by `action-install` "
        "and `enable`, removed by `action-remove` and `disable`."},
+      {{shown_below(data, nemo_extension_path(), data_home)},
+       "fennick's extension of the stock Nemo, loaded by nemo-python: it follows the path bar "
+       "and sidebar settings live and adds the menu entries; written by `extension-install`, "
+       "removed by `extension-remove`."},
+      {{shown_below("~/.cache", nemo_windows_path(), cache_dir())},
+       "The folders the windows of a Nemo with the extension show, which `restart` opens again "
+       "(~/.cache is $XDG_CACHE_HOME when that is set)."},
       {{shown_below(data, font_dir(), data_home) + "/"},
        "The MesloLGS NF files that `font install` downloads."},
       {{data + "/bash-completion/completions/fennick", data + "/zsh/site-functions/_fennick"},

@@ -17,6 +17,7 @@ int cmd_palette(const CommandLine& line) {
   }
   save_and_apply();
   print_out("palette applied\n");
+  print_nemo_reader_note();
   return 0;
 }
 
@@ -55,5 +56,6 @@ int cmd_import(const CommandLine& line) {
   const std::string backup = outcome.backup.empty() ? settings_path() + ".bak" : outcome.backup;
   print_out("imported " + printable(path) + "  (previous settings kept in " + printable(backup) +
             ")\n");
+  print_nemo_reader_note();
   return 0;
 }

@@ -1,4 +1,5 @@
 // list, get, set and reset: the commands that read and change settings by name.
+#include "cli/command_table.h"
 #include "cli/commands.h"
 #include "cli/usage.h"
 #include "generate/apply.h"
@@ -12,7 +13,14 @@
 
 int cmd_list(const CommandLine& line) {
   const std::string page = line.operand(1);
-  if (print_settings_list(page) == 0 && !page.empty()) {
+  int listed = 0;
+  if (line.has_option("--json")) {
+    const std::string json = settings_json(page, listed);
+    if (listed > 0) print_out(json);
+  } else {
+    listed = print_settings_list(page);
+  }
+  if (listed == 0 && !page.empty()) {
     print_err("fennick: no page \"" + printable(page) + "\"; the pages are: " + page_names() +
               "\n");
     return 2;
@@ -55,6 +63,7 @@ int cmd_set(const CommandLine& line) {
   if (!all_stored) return 1;
   save_and_apply();
   print_out("saved and applied\n");
+  print_nemo_reader_note();
   return 0;
 }
 
@@ -83,5 +92,6 @@ int cmd_reset(const CommandLine& line) {
     print_out("the previous settings are kept in " + printable(backup) + " (fennick import " +
               printable(shell_word(backup)) + " brings them back)\n");
   }
+  print_nemo_reader_note();
   return 0;
 }

@@ -63,9 +63,10 @@ GtkWidget* wrapped_label(const std::string& text, int max_width) {
   return label;
 }
 
-// Whether a page holds settings that only the tuned Nemo reads.
+// Whether a page holds settings that only the tuned Nemo reads; the stock Nemo shows the Sidebar
+// page's through fennick's extension, as that page says.
 bool read_by_the_tuned_nemo_only(const SettingsPage& page) {
-  return page.id == Page::Panes || page.id == Page::Sidebar;
+  return page.id == Page::Panes;
 }
 
 // Whether a tuned Nemo is in its place; an unusable FENNICK_PREFIX counts as none here (the
@@ -88,9 +89,10 @@ int add_page_extras(GtkWidget* grid, PageExtras extras, int row) {
       attach(grid, create_path_bar_preview(), 0, row + 1, 2);
       attach(grid, heading("The stock Nemo", 14), 0, row + 2, 2);
       attach(grid,
-             wrapped_label("Without the tuned Nemo, these rules reach the stock Nemo through "
-                           "GTK's own user stylesheet (~/.config/gtk-3.0/gtk.css), scoped to "
-                           "Nemo's windows.",
+             wrapped_label("Without the tuned Nemo, these rules reach the stock Nemo live through "
+                           "fennick's extension (Sidebar page), or through GTK's own user "
+                           "stylesheet (~/.config/gtk-3.0/gtk.css), scoped to Nemo's windows, "
+                           "when Nemo starts.",
                            70),
              0, row + 3, 2);
       attach(grid,
@@ -135,7 +137,24 @@ int add_page_extras(GtkWidget* grid, PageExtras extras, int row) {
                      "so it still shows without telling colours apart.",
                      false),
           0, row + 2, 2);
-      return row + 3;
+      attach(grid, heading("The stock Nemo", 14), 0, row + 3, 2);
+      attach(
+          grid,
+          wrapped_label("With fennick's extension (it needs Debian's nemo-python), the stock "
+                        "Nemo follows these settings live: a bar above the files with the "
+                        "folder's size and counts, the space of its mount and the read-only "
+                        "cue, the path bar, and the \"Fennick\xE2\x80\xA6\" and \"Restart Nemo to "
+                        "apply\" menu entries. The extra rows in the places sidebar show only in "
+                        "the tuned Nemo.",
+                        70),
+          0, row + 4, 2);
+      attach(
+          grid,
+          button_row(
+              {action_button("Use in the stock Nemo", G_CALLBACK(on_extension_clicked), 1),
+               action_button("Remove from the stock Nemo", G_CALLBACK(on_extension_clicked), 2)}),
+          0, row + 5, 2);
+      return row + 6;
   }
   return row;
 }
@@ -232,10 +251,13 @@ void fill_backup_page(GtkWidget* grid) {
   attach(grid, action_button("Back to the system Nemo", G_CALLBACK(on_default_switch_clicked), 2),
          2, 5);
   attach(grid,
-         wrapped_label("Path bar, prompt, sidebar and shortcut changes apply live. A restart is "
-                       "needed only after switching between the tuned and the system Nemo.\nInside "
-                       "the tuned Nemo you can also open this window from the Edit menu "
-                       "(Fennick\xE2\x80\xA6) and restart from there (Restart Nemo to apply).",
+         wrapped_label("The tuned Nemo follows every change live; the stock Nemo follows path bar "
+                       "and sidebar changes live with fennick's extension, and shows the path bar "
+                       "of gtk.css alone after a restart. The prompt changes in new terminals. A "
+                       "restart is needed after switching between the tuned and the system "
+                       "Nemo.\nIn the tuned Nemo, and in the stock Nemo with the extension, you "
+                       "can also open this window from the menu (Fennick\xE2\x80\xA6) and restart "
+                       "from there (Restart Nemo to apply).",
                        80),
          0, 6, 3);
 }

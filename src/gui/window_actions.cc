@@ -15,6 +15,7 @@
 #include "gui/window_state.h"
 #include "integrate/context_action.h"
 #include "integrate/desktop_switch.h"
+#include "integrate/nemo_extension.h"
 #include "integrate/outside_programs.h"
 #include "integrate/pathbar_import.h"
 #include "integrate/running_nemo.h"
@@ -205,6 +206,31 @@ void on_reset_everything_clicked(GtkWidget*, gpointer) {
     window.undo_backup = backup;
     gtk.gtk_widget_set_visible(window.undo_button, TRUE);
     window.undo_offered = true;
+  });
+}
+
+void on_extension_clicked(GtkWidget*, gpointer value) {
+  const bool remove = value_of(value) == 2;
+  guarded([remove] {
+    const std::string path = home_relative(nemo_extension_path());
+    if (!remove) {
+      const bool written = install_nemo_extension();
+      show_status(
+          (written ? "Nemo extension installed (" + path +
+                         "). A running Nemo loads it when restarted (\"Restart Nemo\")."
+                   : std::string("The Nemo extension is installed already.")) +
+          (nemo_python_installed() ? "" : " It needs nemo-python: sudo apt install nemo-python."));
+      return;
+    }
+    switch (remove_nemo_extension()) {
+      case ExtensionState::Missing:
+        return show_status("No Nemo extension to remove.");
+      case ExtensionState::NotOurs:
+        return show_status("Left alone (not ours): " + path);
+      case ExtensionState::Current:
+      case ExtensionState::Outdated:
+        return show_status("Nemo extension removed; a running Nemo keeps it until restarted.");
+    }
   });
 }
 

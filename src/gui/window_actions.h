@@ -15,6 +15,8 @@ GtkWidget* create_palette_picker();
 void on_export_clicked(GtkWidget* button, gpointer unused);
 void on_import_clicked(GtkWidget* button, gpointer unused);
 void on_reset_everything_clicked(GtkWidget* button, gpointer unused);
+// Installs (value 1) or removes (2) fennick's extension of the stock Nemo.
+void on_extension_clicked(GtkWidget* button, gpointer value);
 // Imports back the backup that "Reset everything" kept.
 void on_undo_reset_clicked(GtkWidget* button, gpointer unused);
 void on_hook_clicked(GtkWidget* button, gpointer value);

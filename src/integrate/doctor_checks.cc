@@ -12,6 +12,7 @@
 #include "generate/stylesheet.h"
 #include "integrate/context_action.h"
 #include "integrate/desktop_switch.h"
+#include "integrate/nemo_extension.h"
 #include "integrate/pathbar_import.h"
 #include "integrate/running_nemo.h"
 #include "integrate/shell_hook.h"
@@ -284,9 +285,10 @@ void check_prompt_font(Problems& found) {
                    "fennick font use"});
 }
 
-// The tuned Nemo reads fennick.css once it is the default; the stock Nemo through gtk.css.
+// The tuned Nemo reads fennick.css once it is the default; the stock Nemo through gtk.css or
+// fennick's extension.
 void check_pathbar_reader(Problems& found) {
-  if (!pathbar_on() || pathbar_block_installed() || tuned_nemo_is_default()) return;
+  if (!pathbar_on() || pathbar_block_installed() || live_nemo_reader()) return;
   if (path_exists(tuned_nemo_path())) {
     found.push_back(
         {"the path bar is customised, but the tuned Nemo that reads it is not the default and "
@@ -295,10 +297,45 @@ void check_pathbar_reader(Problems& found) {
     return;
   }
   // The import taken out on purpose leaves the stock look, which the switch can say as well.
-  found.push_back({"the path bar is customised, but the stock Nemo does not read it: " +
-                       gtk_css_path() + " does not import " + base_name(nemo_stylesheet_path()) +
-                       " (and the tuned Nemo is not installed)",
-                   "fennick pathbar-install, or fennick set pathbar.enabled false"});
+  found.push_back(
+      {"the path bar is customised, but the stock Nemo does not read it: " + gtk_css_path() +
+           " does not import " + base_name(nemo_stylesheet_path()) +
+           ", fennick's extension does not run in it, and the tuned Nemo is not installed",
+       "fennick extension-install (live), fennick pathbar-install, or fennick set "
+       "pathbar.enabled false"});
+}
+
+// Sidebar settings changed from their defaults ask for something that the stock Nemo shows only
+// through fennick's extension.
+void check_sidebar_reader(Problems& found) {
+  bool changed = false;
+  for (int i = 0; i < setting_count(); ++i) {
+    const Setting& row = setting_at(i);
+    changed = changed || (row.section == "sidebar" && stored_value(i) != row.default_value);
+  }
+  if (!changed || live_nemo_reader() || nemo_extension_state() != ExtensionState::Missing) return;
+  found.push_back(
+      {"sidebar settings are changed, but the stock Nemo shows them only through "
+       "fennick's extension, which is not installed",
+       "fennick extension-install"});
+}
+
+// The extension in place, but not what this fennick writes, or with nothing to load it.
+void check_nemo_extension(Problems& found) {
+  const ExtensionState state = nemo_extension_state();
+  if (state == ExtensionState::Outdated) {
+    found.push_back({printable(nemo_extension_path()) +
+                         " is fennick's Nemo extension of another version or for another "
+                         "fennick",
+                     "fennick extension-install"});
+  }
+  if ((state == ExtensionState::Current || state == ExtensionState::Outdated) &&
+      !nemo_python_installed()) {
+    found.push_back(
+        {"fennick's Nemo extension is installed, but nemo-python, which loads it "
+         "into the stock Nemo, is not",
+         "sudo apt install nemo-python"});
+  }
 }
 
 // A service file whose program is gone leaves folders unopened. enable writes both again for
@@ -361,10 +398,10 @@ void check_leftover_temporaries(Problems& found) {
 Problems find_problems() {
   using Check = void (*)(Problems&);
   static const Check kChecks[] = {
-      check_settings_lines,  check_prompt_switch,        check_shell_hooks,
-      check_generated_files, check_prompt_scope,         check_prompt_font,
-      check_pathbar_reader,  check_dbus_services,        check_running_nemo,
-      check_program_on_path, check_leftover_temporaries,
+      check_settings_lines,       check_prompt_switch, check_shell_hooks,    check_generated_files,
+      check_prompt_scope,         check_prompt_font,   check_pathbar_reader, check_sidebar_reader,
+      check_nemo_extension,       check_dbus_services, check_running_nemo,   check_program_on_path,
+      check_leftover_temporaries,
   };
   Problems found;
   for (const Check check : kChecks)

@@ -20,6 +20,8 @@ void check_generated_files(Problems& found);  // prompt.sh or a stylesheet is no
 void check_prompt_scope(Problems& found);     // the prompt is for Nemo's terminals, this is none
 void check_prompt_font(Problems& found);      // the powerline prompt without a powerline font
 void check_pathbar_reader(Problems& found);   // the path bar is customised, no Nemo reads it
+void check_sidebar_reader(Problems& found);   // sidebar settings changed, no Nemo shows them
+void check_nemo_extension(Problems& found);   // the extension outdated, or nemo-python missing
 void check_dbus_services(Problems& found);    // a service file starts a missing executable
 void check_running_nemo(Problems& found);     // the running Nemo is not the default one
 void check_program_on_path(Problems& found);  // this program is not the fennick on PATH

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "integrate/desktop_switch.h"
+#include "integrate/nemo_extension.h"
 #include "integrate/pathbar_import.h"
 #include "integrate/running_nemo.h"
 #include "integrate/shell_hook.h"
@@ -37,10 +38,38 @@ std::string has_hook(const std::string& rc_file) {
   });
 }
 
+std::string extension_state() {
+  switch (nemo_extension_state()) {
+    case ExtensionState::Current:
+      return nemo_python_installed()
+                 ? "extension installed (follows the settings live)"
+                 : "extension installed, but nemo-python is not (sudo apt install nemo-python)";
+    case ExtensionState::Outdated:
+      return "extension outdated (fennick extension-install)";
+    case ExtensionState::NotOurs:
+      return "a file of someone else's at " + printable(nemo_extension_path());
+    case ExtensionState::Missing:
+      break;
+  }
+  return "no extension (fennick extension-install)";
+}
+
 std::string stock_nemo_state() {
   return found_or_why_not([] {
-    return pathbar_block_installed() ? "path bar imported in " + printable(gtk_css_path())
-                                     : "path bar not imported (fennick pathbar-install)";
+    return extension_state() + "; " +
+           (pathbar_block_installed() ? "path bar imported in " + printable(gtk_css_path())
+                                      : "path bar not imported (fennick pathbar-install)");
+  });
+}
+
+// What the stock Nemo running now reads of fennick's files.
+std::string stock_nemo_reads() {
+  return found_or_why_not([] {
+    const std::string css = printable(nemo_stylesheet_path());
+    if (nemo_extension_state() == ExtensionState::Current && nemo_python_installed())
+      return "it follows " + css + " and the settings through fennick's extension";
+    if (pathbar_block_installed()) return "it reads " + css + " through gtk.css when it starts";
+    return std::string("it reads none of fennick's files");
   });
 }
 
@@ -58,9 +87,11 @@ void print_status() {
   if (running.empty()) {
     out += "running Nemo  : none\n";
   } else {
+    // The advice to switch holds only where there is a tuned Nemo to switch to.
     out += "running Nemo  : " + printable(running) +
-           (is_tuned_exe(running) ? "   (the tuned one)"
-                                  : "   (NOT the tuned one: run  nemo -q  and reopen)") +
+           (is_tuned_exe(running)            ? "   (the tuned one)"
+            : path_exists(tuned_nemo_path()) ? "   (NOT the tuned one: run  nemo -q  and reopen)"
+                                             : "   (the stock Nemo: " + stock_nemo_reads() + ")") +
            "\n";
   }
   out += std::string("prompt hook   : bashrc ") + has_hook(home_dir() + "/.bashrc") + ", zshrc " +

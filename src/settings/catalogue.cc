@@ -36,7 +36,8 @@ constexpr Setting kSettings[] = {
      .page = kPathBarPage,
      .group = "Path bar",
      .label = "Customise the path bar",
-     .hint = "Off = Nemo keeps its theme look. On = the values below are applied (live)."},
+     .hint = "Off = Nemo keeps its theme look. On = the values below are applied (live in the "
+             "tuned Nemo and through fennick's extension)."},
     {.section = "pathbar",
      .key = "border_style",
      .kind = SettingKind::Choice,

@@ -26,6 +26,7 @@ const char* const kProgramFileNames[] = {
     "org.Nemo.service",
     "fennick.nemo_action",
     "org.freedesktop.FileManager1.service",
+    "fennick.py",
 };
 
 // A folder named by one of the program's own variables: a relative name is taken from the
@@ -107,6 +108,18 @@ std::string action_file_path() {
 }
 std::string font_dir() {
   return data_dir() + "/fonts/fennick";
+}
+std::string nemo_extensions_dir() {
+  return data_dir() + "/nemo-python/extensions";
+}
+std::string nemo_extension_path() {
+  return nemo_extensions_dir() + "/fennick.py";
+}
+std::string cache_dir() {
+  return xdg_dir("XDG_CACHE_HOME", "/.cache");
+}
+std::string nemo_windows_path() {
+  return cache_dir() + "/fennick/nemo-windows";
 }
 
 std::string share_dir() {

@@ -33,6 +33,13 @@ std::string actions_dir();
 std::string action_file_path();
 // The folder the powerline font is downloaded into.
 std::string font_dir();
+// Where the stock Nemo loads user extensions from, and fennick's extension there.
+std::string nemo_extensions_dir();
+std::string nemo_extension_path();
+// The user's cache folder: XDG_CACHE_HOME when it is absolute, else ~/.cache.
+std::string cache_dir();
+// The folders the open Nemo windows show, as fennick's extension writes them down for restart.
+std::string nemo_windows_path();
 
 // The installer's own folder: FENNICK_SHARE, else ~/.local/share/fennick, as fennick-install.sh
 // chooses it (the desktop never reads it, so XDG_DATA_HOME plays no part).

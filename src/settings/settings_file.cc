@@ -17,6 +17,7 @@
 namespace {
 
 std::vector<std::string> store;
+std::vector<std::string> loaded;
 bool migration_pending = false;
 int32_t dropped_lines = 0;
 
@@ -132,6 +133,11 @@ void load_settings() {
     }
   }
   migration_pending = changed && read.existed;
+  loaded = store;
+}
+
+const std::vector<std::string>& values_when_loaded() {
+  return loaded;
 }
 
 int32_t lines_a_rewrite_drops() {

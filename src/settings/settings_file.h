@@ -34,6 +34,8 @@ ReadResult read_settings_lines(const std::string& text,
                                std::vector<RejectedLine>* rejected = nullptr);
 // Defaults, then the settings file over them; notes what a rewrite would drop.
 void load_settings();
+// The store as load_settings last left it: what a command found before it changed anything.
+const std::vector<std::string>& values_when_loaded();
 
 // Lines of the settings file as last read (by load_settings or settings_file_values) that a
 // rewrite leaves out: comments, and lines not understood. forget_dropped_lines is called once

@@ -7,6 +7,7 @@
 #include "settings/ascii_text.h"
 #include "settings/catalogue.h"
 #include "settings/console.h"
+#include "settings/locations.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -16,16 +17,62 @@ void append_padded(std::string& out, const std::string& field, size_t width) {
   if (field.size() < width) out.append(width - field.size(), ' ');
 }
 
+const char* const kKindNames[] = {"bool", "int", "text", "colour", "font", "choice", "keys"};
+
+// The text as a JSON string: quotes, backslashes and control characters escaped; other bytes,
+// UTF-8 included, as they are.
+std::string json_string(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 32 || byte == 127) {
+      const char* digits = "0123456789abcdef";
+      out += "\\u00";
+      out += digits[byte >> 4];
+      out += digits[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+// True when row belongs to the page named by its title or section in any letter case, or when
+// no page is named.
+bool on_page(const Setting& row, const std::string& page) {
+  const std::string wanted = ascii_lowered(page);
+  return page.empty() || ascii_lowered(row.page) == wanted || row.section == wanted;
+}
+
 }  // namespace
 
+std::string settings_json(const std::string& page, int& listed) {
+  listed = 0;
+  std::string out = "{\"files\": {\"settings\": " + json_string(settings_path()) +
+                    ", \"nemo_stylesheet\": " + json_string(nemo_stylesheet_path()) +
+                    ", \"nemo_windows\": " + json_string(nemo_windows_path()) +
+                    "},\n \"settings\": [";
+  for (int i = 0; i < setting_count(); ++i) {
+    const Setting& row = setting_at(i);
+    if (!on_page(row, page)) continue;
+    out += std::string(listed++ ? "," : "") + "\n  {\"section\": " + json_string(row.section) +
+           ", \"key\": " + json_string(row.key) + ", \"kind\": \"" +
+           kKindNames[static_cast<int>(row.kind)] +
+           "\", \"value\": " + json_string(stored_value(i)) + "}";
+  }
+  return out + "\n]}\n";
+}
+
 int print_settings_list(const std::string& page) {
-  const std::string wanted = ascii_lowered(page);
   std::string out;
   int printed = 0;
   const std::string_view* last_page = nullptr;
   for (int i = 0; i < setting_count(); ++i) {
     const Setting& row = setting_at(i);
-    if (!page.empty() && ascii_lowered(row.page) != wanted && row.section != wanted) continue;
+    if (!on_page(row, page)) continue;
     if (!last_page || *last_page != row.page) {
       out += "\n== ";
       out += row.page;

@@ -55,7 +55,8 @@ bool wait_for_lock(int fd) {
     if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
     if (errno != EWOULDBLOCK && errno != EINTR) return false;
     if (!said && seconds_since(start) >= kQuietSeconds) {
-      print_err("fennick: waiting for " + lock_holder_text() + " to finish changing the settings\n");
+      print_err("fennick: waiting for " + lock_holder_text() +
+                " to finish changing the settings\n");
       said = true;
     }
   }

@@ -47,6 +47,8 @@ inline std::string expected_usage(const std::string& settings_path) {
       "~/.zshrc",
       "  fennick pathbar-install | pathbar-remove   the path bar in the stock Nemo (through GTK's "
       "gtk.css)",
+      "  fennick extension-install | extension-remove   the stock Nemo follows path bar and "
+      "sidebar live (nemo-python)",
       "  fennick completion bash|zsh   print the tab completion for bash or zsh (the installer "
       "installs both)",
       "  fennick man                   print the manual page fennick(1) (the installer installs "

@@ -59,7 +59,7 @@ cases=(
   'fennick set pathbar.shape -|'
   'fennick set -|--help -h'
   'fennick list |panes pathbar sidebar terminal'
-  'fennick list pathbar |'
+  'fennick list pathbar |--json'
   'fennick palette t|tol tritan'
   'fennick font |check install restore use'
   'fennick font install |--yes'

@@ -36,15 +36,15 @@ TEST_F(DispatcherTest, UsageTextLineByLine) {
   const RunResult run = run_fennick({"help"});
   const std::vector<std::string> lines = split_lines(run.out);
   const std::vector<std::string> expected = split_lines(usage());
-  ASSERT_EQ(lines.size(), 26u);
+  ASSERT_EQ(lines.size(), 27u);
   for (size_t i = 0; i < expected.size(); ++i)
     EXPECT_EQ(lines[i], expected[i]) << "usage line " << i + 1;
   // Every line ends with a line feed, the last one too.
   EXPECT_EQ(run.out.back(), '\n');
-  EXPECT_EQ(lines[25],
+  EXPECT_EQ(lines[26],
             "Settings: " + config() + "/fennick.ini   (override the folder with FENNICK_DIR)");
   // The descriptions of the short command lines start in one column.
-  for (size_t i : {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 16, 17, 21, 22}) {
+  for (size_t i : {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 16, 17, 22, 23}) {
     EXPECT_EQ(lines[i].substr(29, 3), "   ") << lines[i];
     EXPECT_NE(lines[i][32], ' ') << lines[i];
   }

@@ -75,7 +75,8 @@ TEST_F(DoctorRunTest, CountsTheProblemsAndTouchesNothing) {
   EXPECT_EQ(fixes, (std::vector<std::string>{
                        "edit " + settings_file() + ": correct or delete line " + foo_line,
                        "fennick apply", "fennick apply",
-                       "fennick pathbar-install, or fennick set pathbar.enabled false"}));
+                       "fennick extension-install (live), fennick pathbar-install, or fennick set "
+                       "pathbar.enabled false"}));
   EXPECT_EQ(split_lines(run.out).size(), 9u) << run.out;
   EXPECT_EQ(split_lines(run.out).back(), "4 problems found");
   EXPECT_EQ(run.status, 1);

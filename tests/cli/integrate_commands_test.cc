@@ -343,7 +343,9 @@ TEST_F(IntegrateCommandsTest, StatusOfAFreshAccount) {
                 "made default  : no",
                 "(checked)",
                 "prompt hook   : bashrc no, zshrc no",
-                "stock Nemo    : path bar not imported (fennick pathbar-install)",
+                "stock Nemo    : no extension (fennick extension-install); path bar not imported "
+                "(fennick "
+                "pathbar-install)",
             }));
   // status only reads.
   EXPECT_TRUE(folder_entries(home()).empty());
@@ -362,7 +364,9 @@ TEST_F(IntegrateCommandsTest, StatusAfterPromptInstallAndEnable) {
                                 "made default  : yes (user override present)",
                                 "(checked)",
                                 "prompt hook   : bashrc yes, zshrc yes",
-                                "stock Nemo    : path bar not imported (fennick pathbar-install)",
+                                "stock Nemo    : no extension (fennick extension-install); path "
+                                "bar not imported (fennick "
+                                "pathbar-install)",
                             }));
   ok("disable");
   ok("prompt-remove");
@@ -372,7 +376,8 @@ TEST_F(IntegrateCommandsTest, StatusAfterPromptInstallAndEnable) {
   EXPECT_EQ(lines[6], "prompt hook   : bashrc no, zshrc no");
   ok("pathbar-install");
   EXPECT_EQ(status_lines().back(),
-            "stock Nemo    : path bar imported in " + home() + "/.config/gtk-3.0/gtk.css");
+            "stock Nemo    : no extension (fennick extension-install); path bar imported in " +
+                home() + "/.config/gtk-3.0/gtk.css");
 }
 
 // A file that cannot be read is reported on its line, and the report goes on.

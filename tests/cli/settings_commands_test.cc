@@ -371,7 +371,9 @@ TEST_F(SettingsCommandsTest, ResetEverything) {
   // Where the old settings are, and how to bring them back.
   const std::string backup = settings_file() + ".bak";
   EXPECT_EQ(run.out, "reset and applied\nthe previous settings are kept in " + backup +
-                         " (fennick import " + backup + " brings them back)\n");
+                         " (fennick import " + backup +
+                         " brings them back)\nno Nemo reads the path bar yet: fennick "
+                         "extension-install (live) or fennick pathbar-install\n");
   EXPECT_EQ(read_file(backup), before);
   EXPECT_EQ(read_file(settings_file()), settings_text_with({}));
   EXPECT_EQ(read_file(config() + "/prompt.sh"),

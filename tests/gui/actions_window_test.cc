@@ -123,18 +123,18 @@ TEST_F(WindowTest, HookButtonsAddAndRemoveTheBlock) {
 TEST_F(WindowTest, StockNemoButtonsImportAndRemoveThePathBarRules) {
   const std::string gtk_css = home() + "/.config/gtk-3.0/gtk.css";
   write_file(gtk_css, ".mine { color: red; }\n");
-  click(button_labelled("Use in the stock Nemo"));
+  click(button_labelled("Use in the stock Nemo", 0));
   EXPECT_EQ(status_text(),
             "Path-bar import added to ~/.config/gtk-3.0/gtk.css (backup: "
             "~/.config/gtk-3.0/gtk.css.fennick-bak). A running Nemo shows it when restarted "
             "(\"Restart Nemo\").");
   EXPECT_EQ(read_file(gtk_css), pathbar_block() + ".mine { color: red; }\n");
   EXPECT_TRUE(file_exists(config() + "/fennick-nemo.css"));
-  click(button_labelled("Use in the stock Nemo"));
+  click(button_labelled("Use in the stock Nemo", 0));
   EXPECT_EQ(status_text(),
             "~/.config/gtk-3.0/gtk.css unchanged. A running Nemo shows it when "
             "restarted (\"Restart Nemo\").");
-  click(button_labelled("Remove from the stock Nemo"));
+  click(button_labelled("Remove from the stock Nemo", 0));
   EXPECT_EQ(read_file(gtk_css), ".mine { color: red; }\n");
 }
 

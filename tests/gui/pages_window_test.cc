@@ -19,7 +19,7 @@ const char kTunedNemoNotice[] =
     "These settings take effect only in the tuned Nemo, which is built separately and is not "
     "installed here; the stock Nemo ignores them.";
 // The rows the notice takes at the top of each settings page while no tuned Nemo is installed.
-const int kNoticeRows[] = {0, 0, 1, 1};
+const int kNoticeRows[] = {0, 0, 1, 0};
 
 void expect_plain_label(GtkWidget* widget, const std::string& text) {
   ASSERT_EQ(type_of(widget), "GtkLabel") << text;
@@ -348,7 +348,7 @@ TEST_F(WindowTest, EverySettingHasCaptionControlAndHintOnItsPage) {
       if (cell.row >= end) ++extras;
     }
     EXPECT_EQ(used + extras, cells.size());
-    const size_t expected_extras[] = {5, 6, 0, 3};
+    const size_t expected_extras[] = {5, 6, 0, 6};
     EXPECT_EQ(extras, expected_extras[page_number]);
     for (int i = 0; i < setting_count(); ++i)
       settings_seen += setting_at(i).page == titles[page_number];
@@ -491,12 +491,18 @@ TEST_F(WindowTest, SidebarPageEndsWithThePalettePicker) {
   expect_plain_label(note->widget,
                      "The read-only cue is colour + italic (and optionally underline or a lock), "
                      "so it still shows without telling colours apart.");
+  // Then what the stock Nemo shows through fennick's extension, and its two buttons.
+  expect_heading(cell_at(cells, 0, row + 3), "The stock Nemo", 14);
+  ASSERT_NE(cell_at(cells, 0, row + 5), nullptr);
+  EXPECT_EQ(children_of(cell_at(cells, 0, row + 5)->widget),
+            (std::vector<GtkWidget*>{button_labelled("Use in the stock Nemo", 3),
+                                     button_labelled("Remove from the stock Nemo", 3)}));
 }
 
 // The notice goes once a tuned Nemo is in its place (the pages are built with the window); a
 // FENNICK_PREFIX that cannot be used counts as no tuned Nemo and does not keep the window shut.
 TEST_F(WindowTest, PanesAndSidebarSayTheyNeedTheTunedNemoUntilItIsInstalled) {
-  EXPECT_EQ(pages_with_the_notice(), (std::vector<int>{2, 3}));
+  EXPECT_EQ(pages_with_the_notice(), (std::vector<int>{2}));
 
   write_file(tuned_nemo_path(), "#!/bin/sh\n");
   close_test_window();
@@ -510,7 +516,7 @@ TEST_F(WindowTest, PanesAndSidebarSayTheyNeedTheTunedNemoUntilItIsInstalled) {
   setenv("FENNICK_PREFIX", (home() + "/pre\nfix").c_str(), 1);
   close_test_window();
   ASSERT_TRUE(open_test_window());
-  EXPECT_EQ(pages_with_the_notice(), (std::vector<int>{2, 3}));
+  EXPECT_EQ(pages_with_the_notice(), (std::vector<int>{2}));
 }
 
 TEST_F(WindowTest, BackupPageHasItsFixedGrid) {
@@ -546,10 +552,12 @@ TEST_F(WindowTest, BackupPageHasItsFixedGrid) {
           "0,5,1 button Restart Nemo [Closes every Nemo window and starts Nemo again]",
           "1,5,1 button Make the tuned Nemo the default",
           "2,5,1 button Back to the system Nemo",
-          std::string("0,6,3 label Path bar, prompt, sidebar and shortcut changes apply live. A "
-                      "restart is needed only after switching between the tuned and the system "
-                      "Nemo.\nInside the tuned Nemo you can also open this window from the Edit "
-                      "menu (Fennick") +
+          std::string("0,6,3 label The tuned Nemo follows every change live; the stock Nemo "
+                      "follows path bar and sidebar changes live with fennick's extension, and "
+                      "shows the path bar of gtk.css alone after a restart. The prompt changes "
+                      "in new terminals. A restart is needed after switching between the tuned "
+                      "and the system Nemo.\nIn the tuned Nemo, and in the stock Nemo with the "
+                      "extension, you can also open this window from the menu (Fennick") +
               kEllipsis + ") and restart from there (Restart Nemo to apply).",
       }));
   ASSERT_EQ(cells.size(), 11u);

@@ -105,7 +105,7 @@ TEST_F(WindowTest, ASaveWaitsForTheLockWithoutStoppingTheWindow) {
   run_main_loop_for(800);  // the timer tries again and again meanwhile
   EXPECT_TRUE(window.save_pending);
   EXPECT_FALSE(file_exists(settings_path()));
-  click(button_labelled("Use in the stock Nemo"));
+  click(button_labelled("Use in the stock Nemo", 0));
   EXPECT_EQ(status_text(), "Another fennick (process " + std::to_string(holder) +
                                ") is changing the settings; try again when it has finished");
   kill(holder, SIGTERM);

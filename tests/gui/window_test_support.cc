@@ -412,9 +412,9 @@ std::string status_text() {
   return label_text(window.status_label);
 }
 
-GtkWidget* button_labelled(const std::string& label) {
+GtkWidget* button_labelled(const std::string& label, int page_number) {
   std::vector<GtkWidget*> found;
-  collect_buttons(window.main_window, label, found);
+  collect_buttons(page_number < 0 ? window.main_window : page(page_number), label, found);
   EXPECT_EQ(found.size(), 1u) << "buttons labelled \"" << label << "\"";
   return found.empty() ? nullptr : found[0];
 }

@@ -217,8 +217,9 @@ std::string tooltip_of(GtkWidget* widget);   // empty when there is none
 std::string status_text();
 // The mapped top-level window of the given type ("GtkColorChooserDialog"), if any.
 GtkWidget* open_window_of_type(const std::string& type);
-// Finds a button with exactly this label anywhere in the window; fails the test when none.
-GtkWidget* button_labelled(const std::string& label);
+// Finds a button with exactly this label anywhere in the window, or on the page of that number;
+// fails the test when there is none or more than one.
+GtkWidget* button_labelled(const std::string& label, int page_number = -1);
 void click(GtkWidget* button);
 
 // The control of the setting "section.key" (the colour or font button for those kinds).

@@ -1,0 +1,30 @@
+// fennick's extension of the stock Nemo (a nemo-python module in the user's data folder): its
+// text, whether Nemo can load it, and installing and removing it.
+#pragma once
+
+#include <string>
+
+// The module as extension-install writes it: marked as fennick's, running the program at
+// executable_path.
+std::string nemo_extension_text(const std::string& executable_path);
+
+// True when the stock Nemo's Python extension loader (Debian's nemo-python) is installed.
+bool nemo_python_installed();
+
+enum class ExtensionState {
+  Missing,   // no file at nemo_extension_path
+  Current,   // what extension-install writes now
+  Outdated,  // ours, from another version or for another program path
+  NotOurs,   // a file of somebody else's at that name
+};
+ExtensionState nemo_extension_state();
+
+// True when a Nemo that runs now follows changed settings by itself: the tuned Nemo is the
+// default, or the extension is in place and nemo-python can load it.
+bool live_nemo_reader();
+
+// Writes the module (a file of somebody else's there is kept as a backup first); false when it
+// was in place already.
+bool install_nemo_extension();
+// Takes out the module when it is ours.
+ExtensionState remove_nemo_extension();
