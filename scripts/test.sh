@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/need-packages.sh" g++ cmake ninja-build pkg-config libgtk-3-dev libgtest-dev zsh shellcheck git procps \
   clang libclang-rt-14-dev util-linux dbus-daemon dbus-bin desktop-file-utils nemo \
   curl fontconfig libglib2.0-bin gnome-terminal python3 openssl \
-  xvfb xdotool imagemagick strace zenity bash-completion man-db groff-base python3-pyatspi at-spi2-core
+  xvfb xdotool imagemagick strace zenity bash-completion man-db groff-base python3-pyatspi at-spi2-core nemo-python
 cmake -S "$root" -B "$root/build" -G Ninja -DFENNICK_TESTS=ON >/dev/null
 cmake --build "$root/build"
 (cd "$root/build" && ctest --output-on-failure -j "$(nproc)")

@@ -9,7 +9,6 @@ import os
 import stat
 import subprocess
 import sys
-import threading
 import time
 
 import gi
@@ -150,9 +149,11 @@ class Count:
         self.time = time.monotonic()
 
 
-def count_tree(top, limit, seconds, stop):
+def count_steps(top, limit, seconds):
     """Counts the files, folders and bytes below top without following links out of the tree and
-    without counting a file twice; stops at limit entries, after seconds, or when asked."""
+    without counting a file twice, stopping at limit entries or after seconds. A generator: it
+    yields now and then, so that the count runs in Nemo's main loop in short slices, and returns
+    the Count."""
     found = Count()
     seen = set()
     end = time.monotonic() + seconds
@@ -164,10 +165,14 @@ def count_tree(top, limit, seconds, stop):
             with os.scandir(folder) as listing:
                 for entry in listing:
                     entries += 1
-                    if entries > limit or stop.is_set() or (entries % 512 == 0 and
-                                                            time.monotonic() > end):
+                    if entries > limit:
                         found.whole = False
                         return found
+                    if entries % 64 == 0:
+                        if time.monotonic() > end:
+                            found.whole = False
+                            return found
+                        yield
                     try:
                         info = entry.stat(follow_symlinks=False)
                     except OSError:
@@ -199,18 +204,20 @@ def size_text(size):
 
 
 class Counter:
-    """Counts folders off the main thread and keeps each count for a while; a folder asked for
-    again while it is counted waits for the same count."""
+    """Counts folders in slices of Nemo's main loop, each a few milliseconds, so that Nemo never
+    waits for a count (nemo-python gives a thread of its own no time while Nemo runs); keeps each
+    count for a while. A folder asked for again while it is counted waits for the same count."""
+
+    SLICE = 0.008
 
     def __init__(self):
         self.cache = {}
         self.waiting = {}
-        self.stop = threading.Event()
+        self.generation = 0
 
     def forget(self):
         """After a change of the settings: every count starts anew."""
-        self.stop.set()
-        self.stop = threading.Event()
+        self.generation += 1
         self.cache.clear()
         self.waiting.clear()
 
@@ -223,28 +230,26 @@ class Counter:
             self.waiting[path].append(done)
             return
         self.waiting[path] = [done]
-        stop = self.stop
-        limit = settings.number("sidebar.stats_max_entries", 200000)
-        seconds = settings.number("sidebar.stats_max_seconds", 20)
+        generation = self.generation
+        steps = count_steps(path, settings.number("sidebar.stats_max_entries", 200000),
+                            settings.number("sidebar.stats_max_seconds", 20))
 
-        @guarded("showing a count", False)
-        def finished(found):
-            if stop.is_set():
+        @guarded("counting " + repr(path), False)
+        def step():
+            if generation != self.generation:
                 return False
-            self.cache[path] = found
-            for callback in self.waiting.pop(path, []):
-                callback(found)
-            return False
-
-        def work():
+            end = time.monotonic() + self.SLICE
             try:
-                found = count_tree(path, limit, seconds, stop)
-            except Exception as error:  # noqa: BLE001
-                report("counting " + repr(path), error)
-                return
-            GLib.idle_add(finished, found)
+                while time.monotonic() < end:
+                    next(steps)
+            except StopIteration as stop:
+                self.cache[path] = stop.value
+                for callback in self.waiting.pop(path, []):
+                    callback(stop.value)
+                return False
+            return True
 
-        threading.Thread(target=work, daemon=True).start()
+        GLib.idle_add(step, priority=GLib.PRIORITY_LOW)
 
 
 def uri_path(uri):
@@ -272,6 +277,8 @@ class FolderBar(Gtk.Box):
             self.pack_start(widget, False, False, 0)
         self.pack_end(self.space, False, False, 0)
         self.set_no_show_all(True)
+        # The cue's colour follows the theme, which is known once the bar is in its window.
+        self.connect("style-updated", guarded("the read-only cue")(lambda _bar: self.refresh()))
         self.refresh()
 
     def settings(self):
@@ -331,6 +338,11 @@ class FolderBar(Gtk.Box):
         self.cue.show()
 
     def dark_theme(self):
+        """A theme is dark when its text is light."""
+        if self.get_parent() is None:
+            settings = Gtk.Settings.get_default()
+            return bool(settings.props.gtk_application_prefer_dark_theme or
+                        "dark" in (settings.props.gtk_theme_name or "").lower())
         colour = self.get_style_context().get_color(Gtk.StateFlags.NORMAL)
         return 0.299 * colour.red + 0.587 * colour.green + 0.114 * colour.blue > 0.5
 

@@ -15,6 +15,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../shell_helpers.sh"
 # shellcheck source=xvfb_helpers.sh
 . "$here/xvfb_helpers.sh"
+# shellcheck source=nemo_helpers.sh
+. "$here/nemo_helpers.sh"
 
 loud='#FF00FF'
 # Pixels of the loud colour the selected crumb gives at least (it covers over a thousand).
@@ -59,31 +61,8 @@ private_session "$work"
 cd "$work" || exit 1
 start_xvfb "$work" || die 'Xvfb did not start'
 
-# A session bus of our own that starts no services: Nemo needs one to run, and `nemo -q` reaches
-# the running Nemo through it.
-cat >"$work/bus.conf" <<EOF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=$work/bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-EOF
-dbus-daemon --config-file="$work/bus.conf" --nofork --nopidfile >"$work/bus.log" 2>&1 &
-bus_pid=$!
-export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
-tries=0
-until [ -S "$work/bus" ]; do
-  tries=$((tries + 1))
-  [ "$tries" -gt 1200 ] && die "the private session bus did not start: $(cat "$work/bus.log")"
-  sleep 0.05
-done
+# A session bus of our own that starts no services.
+start_private_bus "$work" || die "the private session bus did not start: $(cat "$work/bus.log")"
 
 # The settings in a key file of the private home, shared by every program started here: Nemo and
 # the file chooser show the folder as crumbs, not as a location entry.
@@ -102,43 +81,9 @@ check_eq 'the private settings reach Nemo' false \
 dir=$HOME/a/b/c/d
 mkdir -p "$dir"
 
-# Waits for the visible window of class CLASS that the process PID shows and prints its id;
-# empty when the process ends first, or after two minutes (room for a loaded machine).
-find_window() { # class pid
-  local tries=0 found
-  while kill -0 "$2" 2>/dev/null && [ "$tries" -lt 1200 ]; do
-    found=$(xdotool search --onlyvisible --class "$1" 2>/dev/null | head -n 1)
-    [ -n "$found" ] && { echo "$found"; return; }
-    tries=$((tries + 1))
-    sleep 0.1
-  done
-}
-
-# Photographs window WINDOW into FILE once it shows something and has stopped changing (the
-# window draws in its own time); fails when it does not settle within a minute.
-shoot() { # window file
-  local tries=0 last="" signature
-  while :; do
-    if import -window "$1" "$2" 2>/dev/null; then
-      signature=$(identify -format '%k %#' "$2" 2>/dev/null)
-      [ "${signature%% *}" -gt 8 ] 2>/dev/null && [ "$signature" = "$last" ] && break
-      last=$signature
-    fi
-    tries=$((tries + 1))
-    [ "$tries" -ge 300 ] && return 1
-    sleep 0.2
-  done
-  if [ -n "${FENNICK_SHOTS_DIR:-}" ]; then
-    mkdir -p "$FENNICK_SHOTS_DIR" && cp "$2" "$FENNICK_SHOTS_DIR/"
-  fi
-}
-
-# The number of pixels of the loud colour (within 2%) in FILE, or in its top HEIGHT rows.
+# The number of pixels of the loud colour in FILE, or in its top HEIGHT rows.
 loud_pixels() { # file [height]
-  local crop=()
-  [ $# -gt 1 ] && crop=(-crop "x$2+0+0" +repage)
-  convert "$1" "${crop[@]}" -alpha off -fuzz 2% -fill black +opaque "$loud" \
-    -fill white -opaque "$loud" -format '%[fx:int(mean*w*h+0.5)]' info:
+  colour_pixels "$1" "$loud" "${@:2}"
 }
 
 # Starts the stock Nemo on the deep folder, without a desktop, and photographs its window into
