@@ -197,6 +197,8 @@ install_tool() {
   generated "completion zsh" "$zsh_completion"
   generated man "$man_page"
   mv -f "$manifest.new" "$manifest" || die "cannot write $manifest"
+  # The stock Nemo follows the settings through fennick's extension (with nemo-python).
+  "$bin_dir/fennick" extension-install || die "installing the Nemo extension failed"
 
   say "done: run  fennick  (settings window) or  fennick help"
   case ":${PATH:-}:" in
@@ -254,6 +256,7 @@ uninstall_tool() {
   if [ -n "$fennick" ]; then
     step prompt-remove || failed=1
     step pathbar-remove || failed=1
+    step extension-remove || failed=1
     step disable || failed=1
     # A terminal profile set to the font gets its own font back before the font goes.
     if [ "$drop_font" = yes ] && ! step font restore; then
@@ -262,7 +265,7 @@ uninstall_tool() {
       failed=1
     fi
   else
-    say "fennick itself is gone already, so the prompt hook in ~/.bashrc and ~/.zshrc, the path-bar import in gtk.css and the tuned Nemo as the default file manager are left as they are; to remove them too, install fennick again and run: fennick uninstall"
+    say "fennick itself is gone already, so the prompt hook in ~/.bashrc and ~/.zshrc, the path-bar import in gtk.css, the Nemo extension and the tuned Nemo as the default file manager are left as they are; to remove them too, install fennick again and run: fennick uninstall"
     font_backup=${FENNICK_DIR:-$config_home/fennick}/font-backup.txt
     if [ "$drop_font" = yes ] && [ -f "$font_backup" ]; then
       say "kept $font_dir: the terminal profile may still use it (its own font is kept in" \
@@ -316,8 +319,8 @@ case $mode in
     say "  $prefix/bin/nemo"
     say "(FENNICK_PREFIX sets the folder; the default is ~/.local/opt/fennick). Keep \"fennick\" in"
     say "that path so that a running tuned Nemo is recognised. Then run: fennick enable"
-    say "Without it, the prompt, the context-menu action and the path bar (fennick pathbar-install)"
-    say "work with the stock Nemo."
+    say "Without it, the prompt, the context-menu action and, through fennick's extension (Debian's"
+    say "nemo-python), the path bar and the bar above the files work with the stock Nemo."
     say "Nothing was changed."
     ;;
   help) usage ;;

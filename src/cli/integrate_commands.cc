@@ -98,6 +98,13 @@ int cmd_prompt_remove(const CommandLine&) {
 
 int cmd_pathbar_install(const CommandLine&) {
   save_and_apply();
+  // The same rules twice would go out of step once the settings change: the extension's follow
+  // them, gtk.css keeps those Nemo started with.
+  if (nemo_extension_runs()) {
+    print_out("unchanged: " + printable(gtk_css_path()) +
+              " (fennick's extension styles the stock Nemo's path bar, live)\n");
+    return 0;
+  }
   print_block_update(update_pathbar_block(false));
   if (!get_bool("pathbar", "enabled"))
     print_out("the path bar is not customised yet: fennick set pathbar.enabled true\n");
@@ -106,7 +113,6 @@ int cmd_pathbar_install(const CommandLine&) {
 }
 
 int cmd_extension_install(const CommandLine&) {
-  save_and_apply();
   const std::string path = printable(nemo_extension_path());
   print_out(install_nemo_extension()
                 ? "installed the Nemo extension (" + path +
@@ -116,7 +122,10 @@ int cmd_extension_install(const CommandLine&) {
     print_out(
         "the stock Nemo loads it only with nemo-python, which is not installed: sudo apt "
         "install nemo-python\n");
+    return 0;
   }
+  // The extension styles the path bar from now on; the import of gtk.css would only lag behind.
+  if (pathbar_block_installed()) print_block_update(update_pathbar_block(true));
   return 0;
 }
 
@@ -133,8 +142,11 @@ int cmd_extension_remove(const CommandLine&) {
     case ExtensionState::Outdated:
       print_out("removed " + path + "\n");
       // The uninstall says how to restart Nemo once fennick is gone.
-      if (!run_by_uninstall())
-        print_out("a running Nemo keeps it until restarted: fennick restart\n");
+      if (run_by_uninstall()) break;
+      print_out("a running Nemo keeps it until restarted: fennick restart\n");
+      if (get_bool("pathbar", "enabled") && !pathbar_block_installed()) {
+        print_out("the stock Nemo's path bar without it: fennick pathbar-install\n");
+      }
       break;
   }
   return 0;

@@ -215,6 +215,8 @@ void on_extension_clicked(GtkWidget*, gpointer value) {
     const std::string path = home_relative(nemo_extension_path());
     if (!remove) {
       const bool written = install_nemo_extension();
+      // The extension styles the path bar from now on; the import of gtk.css would lag behind.
+      if (nemo_python_installed() && pathbar_block_installed()) update_pathbar_block(true);
       show_status(
           (written ? "Nemo extension installed (" + path +
                          "). A running Nemo loads it when restarted (\"Restart Nemo\")."
@@ -263,6 +265,11 @@ void on_pathbar_clicked(GtkWidget*, gpointer value) {
   guarded([remove] {
     const SettingsLock lock(LockWait::Never);
     if (!lock.held) return show_status(lock_busy_text());
+    if (!remove && nemo_extension_runs()) {
+      return show_status(
+          "fennick's Nemo extension styles the stock Nemo's path bar, live: "
+          "gtk.css is left as it is.");
+    }
     // The import must find the scoped rules of the current settings.
     if (!remove) save_window_settings();
     const BlockUpdate update = update_pathbar_block(remove);

@@ -75,9 +75,12 @@ ExtensionState nemo_extension_state() {
   return text.rfind(kOwnLine, 0) == 0 ? ExtensionState::Outdated : ExtensionState::NotOurs;
 }
 
+bool nemo_extension_runs() {
+  return nemo_extension_state() == ExtensionState::Current && nemo_python_installed();
+}
+
 bool live_nemo_reader() {
-  return tuned_nemo_is_default() ||
-         (nemo_extension_state() == ExtensionState::Current && nemo_python_installed());
+  return tuned_nemo_is_default() || nemo_extension_runs();
 }
 
 bool install_nemo_extension() {

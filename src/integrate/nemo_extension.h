@@ -19,6 +19,8 @@ enum class ExtensionState {
 };
 ExtensionState nemo_extension_state();
 
+// True when the extension is in place as this fennick writes it and nemo-python can load it.
+bool nemo_extension_runs();
 // True when a Nemo that runs now follows changed settings by itself: the tuned Nemo is the
 // default, or the extension is in place and nemo-python can load it.
 bool live_nemo_reader();

@@ -108,6 +108,7 @@ prefix=$home/.local/opt/fennick
 cache=$home/.cache/fennick
 fonts=$home/.local/share/fonts/fennick
 settings=$home/.config/fennick
+extension=$home/.local/share/nemo-python/extensions/fennick.py
 
 # The first install builds the program for real from the source folder.
 install_from_sources() {
@@ -131,6 +132,8 @@ install_from_sources() {
   check_eq 'install: share folder' $'doc\nfennick-install.sh\ninstalled-files' \
     "$(ls "$share" 2>/dev/null)"
   check_eq 'install: nothing else in the home' $'.cache\n.local' "$(ls -A "$home")"
+  check_eq 'install: the Nemo extension' "$extension" \
+    "$(grep -l 'managed by fennick' "$extension" 2>/dev/null)"
 
   # The launcher of the settings window runs the installed program and is a valid entry.
   check_contains 'install: launcher runs the program' "Exec=\"$bin\" gui" "$(cat "$launcher" 2>/dev/null)"
@@ -190,7 +193,8 @@ with_nemo_changes_nothing() {
   check_contains 'with-nemo: what it is' "The tuned Nemo is a separately built Nemo that reads \
 fennick's pane, sidebar, read-only"$'\n'"and terminal-key settings" "$out"
   check_contains 'with-nemo: what works without it' "Without it, the prompt, the context-menu \
-action and the path bar (fennick pathbar-install)"$'\n'"work with the stock Nemo." "$out"
+action and, through fennick's extension (Debian's"$'\n'"nemo-python), the path bar and the bar \
+above the files work with the stock Nemo." "$out"
   check_lacks 'with-nemo: no step that does nothing' 'fennick-install.sh' "$out"
   check_eq 'with-nemo: ends saying so' 'Nothing was changed.' "${out##*$'\n'}"
   check_eq 'with-nemo: nothing on stderr' '' "$err"
@@ -363,11 +367,15 @@ uninstall_answering_yes() {
   check_contains 'uninstall --yes: font cache refreshed' 'fc-cache -f' \
     "$(cat "$work/fc-cache.log" 2>/dev/null)"
   check_exists 'uninstall --yes: the rest of the home stays' "$home/.local/share"
-  # Outside the settings: the user's files and the backups of their states before each change
-  # (gtk.css with the user's rules), nothing that fennick alone made (their rules plus the import).
+  # Outside the settings: the user's files and the backups of their states before each change,
+  # nothing that fennick alone made. gtk.css was never changed where the installed extension
+  # styles the path bar; else its backup holds the user's rules.
   local css=.config/gtk-3.0/gtk.css
+  local css_backup=$'\n'"$css.fennick-bak"
+  compgen -G '/usr/lib/*/nemo/extensions-3.0/libnemo-python.so' >/dev/null && css_backup=
+  check_gone 'uninstall --yes: the Nemo extension' "$extension"
   check_eq 'uninstall --yes: files left' \
-    "$css"$'\n'"$css.fennick-bak"$'\n.zshrc\n.zshrc.fennick-bak' \
+    "$css$css_backup"$'\n.zshrc\n.zshrc.fennick-bak' \
     "$(cd "$home" && find . -path ./.config/fennick -prune -o ! -type d -print | cut -c3- |
       LC_ALL=C sort)"
 }
