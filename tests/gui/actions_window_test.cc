@@ -18,6 +18,7 @@
 #include "gui/window_actions.h"
 #include "gui/window_test_support.h"
 #include "integrate/desktop_switch.h"
+#include "integrate/nemo_extension.h"
 #include "integrate/pathbar_import.h"
 #include "integrate/shell_hook.h"
 #include "settings/catalogue.h"
@@ -136,6 +137,26 @@ TEST_F(WindowTest, StockNemoButtonsImportAndRemoveThePathBarRules) {
             "restarted (\"Restart Nemo\").");
   click(button_labelled("Remove from the stock Nemo", 0));
   EXPECT_EQ(read_file(gtk_css), ".mine { color: red; }\n");
+}
+
+// The stock Nemo buttons of the Sidebar page install and remove fennick's extension; while it
+// runs (with nemo-python), it takes the import's place in gtk.css.
+TEST_F(WindowTest, SidebarButtonsInstallAndRemoveTheExtension) {
+  click(button_labelled("Use in the stock Nemo", 0));
+  click(button_labelled("Use in the stock Nemo", 3));
+  EXPECT_EQ(status_text(),
+            "Nemo extension installed (~/.local/share/nemo-python/extensions/fennick.py). A "
+            "running Nemo loads it when restarted (\"Restart Nemo\").");
+  EXPECT_FALSE(pathbar_block_installed());
+  click(button_labelled("Use in the stock Nemo", 3));
+  EXPECT_EQ(status_text(), "The Nemo extension is installed already.");
+  click(button_labelled("Use in the stock Nemo", 0));
+  EXPECT_EQ(status_text(),
+            "fennick's Nemo extension styles the stock Nemo's path bar, live: gtk.css is left as "
+            "it is.");
+  click(button_labelled("Remove from the stock Nemo", 3));
+  EXPECT_EQ(status_text(), "Nemo extension removed; a running Nemo keeps it until restarted.");
+  EXPECT_FALSE(file_exists(nemo_extension_path()));
 }
 
 TEST_F(WindowTest, AHookErrorShowsInTheStatusLineAndTheWindowGoesOn) {

@@ -141,6 +141,19 @@ const CheckCase kCases[] = {
       "or delete line 3",
       "@/config/fennick.ini line 5 is not understood: \"shape=pill\" | edit @/config/fennick.ini: "
       "correct or delete line 5"}},
+    {"SidebarChangedWithoutTheExtension",
+     check_sidebar_reader,
+     {{"sidebar.stats_enabled", "false"}},
+     "",
+     {"sidebar settings are changed, but the stock Nemo shows them only through fennick's "
+      "extension, which is not installed | fennick extension-install"}},
+    {"ExtensionOfAnotherVersion",
+     check_nemo_extension,
+     {},
+     "d=.local/share/nemo-python/extensions; mkdir -p $d; printf '# managed by fennick "
+     "(fennick extension-remove removes this file)\\nold\\n' >$d/fennick.py",
+     {"@/.local/share/nemo-python/extensions/fennick.py is fennick's Nemo extension of another "
+      "version or for another fennick | fennick extension-install"}},
     {"TemporariesOfAKilledWrite",
      check_leftover_temporaries,
      {},

@@ -22,6 +22,7 @@
 
 #include "cli/cli_helpers.h"
 #include "integrate/running_nemo.h"
+#include "settings/locations.h"
 #include "test_support.h"
 
 extern char** environ;
@@ -235,6 +236,31 @@ TEST_F(RunningNemoTest, NemoFromElsewhereIsNotTheTunedOne) {
   EXPECT_FALSE(is_tuned_exe(running_nemo_exe()));
   EXPECT_EQ(running_line(),
             "running Nemo  : " + other + "   (NOT the tuned one: run  nemo -q  and reopen)");
+}
+
+// Without a tuned Nemo there is nothing to switch to: status says what the stock Nemo reads, and
+// a restart opens again the folders that fennick's extension wrote down for this very Nemo.
+TEST_F(RunningNemoTest, TheStockNemoIsReportedAsWhatItIsAndRestartsOnItsFolders) {
+  const std::string stock = plain() + "/path/nemo";
+  install_stand_in(stock);
+  setenv("PATH", (plain() + "/path:" + saved_path_).c_str(), 1);
+  setenv("FENNICK_STAND_IN_LOG", (plain() + "/log").c_str(), 1);
+  const RunningNemo nemo(stock);
+  EXPECT_EQ(running_line(),
+            "running Nemo  : " + stock + "   (the stock Nemo: it reads none of fennick's files)");
+  ASSERT_EQ(run_fennick({"extension-install"}).status, 0);
+  EXPECT_EQ(running_line(), "running Nemo  : " + stock + "   (the stock Nemo: it follows " +
+                                config() +
+                                "/fennick-nemo.css and the settings through fennick's "
+                                "extension)");
+
+  const std::string folders = "file:///a\nfile:///it's%20b\nnot a uri\nfile:///a\n";
+  write_file(nemo_windows_path(), "pid 1\n" + folders);  // another process: nothing is known
+  EXPECT_EQ(open_nemo_folders(), std::vector<std::string>{});
+  write_file(nemo_windows_path(), "pid " + std::to_string(nemo.pid()) + "\n" + folders);
+  EXPECT_EQ(open_nemo_folders(), (std::vector<std::string>{"file:///a", "file:///it's%20b"}));
+  EXPECT_EQ(restart_command_line("nemo", open_nemo_folders()),
+            "nemo -q; sleep 1.5; exec nemo file:///a 'file:///it'\\''s%20b'");
 }
 
 TEST_F(RunningNemoTest, TunedNemoUnderAPrefixWithoutTheNameCountsAsNotTuned) {
