@@ -7,8 +7,7 @@
 // error what the rewrite of the settings file dropped, and where the old file is.
 void save_and_apply();
 // After a command that changed path-bar or sidebar settings while no running Nemo follows them
-// by itself: one line saying what else shows them ("" otherwise); print_ prints it.
-std::string nemo_reader_note();
+// by itself: prints one line saying what else shows them (nemo_reader_note).
 void print_nemo_reader_note();
 
 // gui_commands.cc

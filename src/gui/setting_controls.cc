@@ -13,6 +13,7 @@
 #include "gui/settings_sync.h"
 #include "gui/settings_window.h"
 #include "gui/window_state.h"
+#include "integrate/nemo_extension.h"
 #include "settings/catalogue.h"
 #include "settings/locations.h"
 #include "settings/settings_file.h"
@@ -336,11 +337,15 @@ gboolean on_apply_timer(gpointer) {
       return TRUE;
     }
     window.save_pending = false;
+    const std::vector<std::string> before = synced_values();
     const std::string notice = dropped_lines_notice(save_window_settings());
     // The message of a reset, with its undo, stands until something else is to be said.
     if (window.undo_offered && notice.empty()) return FALSE;
+    // What shows the change when no running Nemo follows it by itself.
+    const std::string reader = nemo_reader_note(before);
     show_status("Saved and applied \xE2\x80\x94 " + settings_path() +
-                (notice.empty() ? "" : " (" + notice + ")"));
+                (notice.empty() ? "" : " (" + notice + ")") +
+                (reader.empty() ? "" : "; " + reader));
   } catch (const std::runtime_error& error) {
     window.save_pending = false;
     show_status(std::string("Could not save: ") + error.what());

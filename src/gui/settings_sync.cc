@@ -83,6 +83,10 @@ gboolean on_follow_timer(gpointer generation) {
 
 }  // namespace
 
+const std::vector<std::string>& synced_values() {
+  return synced;
+}
+
 void note_settings_synced() {
   synced.clear();
   for (int i = 0; i < setting_count(); ++i)

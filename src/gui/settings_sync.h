@@ -6,12 +6,15 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "generate/apply.h"
 #include "gui/gtk_binding.h"
 
 // Remembers the store as the file now holds it: called after loading, importing and saving.
 void note_settings_synced();
+// The store as the file held it when the window last read or wrote it.
+const std::vector<std::string>& synced_values();
 // Merges with the file on disk and writes the generated files, all under the settings lock.
 ApplyOutcome save_window_settings();
 // What an action of the window that needs the settings lock says when another process holds it:

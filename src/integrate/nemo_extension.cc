@@ -8,12 +8,15 @@
 
 #include "integrate/context_action.h"
 #include "integrate/desktop_switch.h"
+#include "integrate/pathbar_import.h"
 #include "integrate/running_nemo.h"
 #include "integrate/text_file.h"
 #include "settings/atomic_file.h"
+#include "settings/catalogue.h"
 #include "settings/failure.h"
 #include "settings/file_reader.h"
 #include "settings/locations.h"
+#include "settings/settings_file.h"
 
 // The module's source, built into the program from src/integrate/nemo_extension.py.
 extern const char kNemoExtensionSource[];
@@ -81,6 +84,39 @@ bool nemo_extension_runs() {
 
 bool live_nemo_reader() {
   return tuned_nemo_is_default() || nemo_extension_runs();
+}
+
+namespace {
+
+// True when a setting of that section differs from its value before.
+bool changed_in(std::string_view section, const std::vector<std::string>& before) {
+  for (int i = 0; i < setting_count(); ++i) {
+    const size_t row = static_cast<size_t>(i);
+    if (setting_at(i).section == section &&
+        (row >= before.size() || before[row] != stored_value(i)))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string nemo_reader_note(const std::vector<std::string>& before) {
+  const bool path_bar = changed_in("pathbar", before);
+  if ((!path_bar && !changed_in("sidebar", before)) || live_nemo_reader()) return "";
+  if (nemo_extension_state() == ExtensionState::Current) {
+    return "fennick's Nemo extension needs nemo-python to run: sudo apt install nemo-python";
+  }
+  if (!path_bar) {
+    return "the stock Nemo shows sidebar settings only with fennick's extension: fennick "
+           "extension-install";
+  }
+  if (pathbar_block_installed()) {
+    return "the stock Nemo shows the path bar after: fennick restart (live with: fennick "
+           "extension-install)";
+  }
+  return "no Nemo reads the path bar yet: fennick extension-install (live) or fennick "
+         "pathbar-install";
 }
 
 bool install_nemo_extension() {

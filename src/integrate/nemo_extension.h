@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The module as extension-install writes it: marked as fennick's, running the program at
 // executable_path.
@@ -24,6 +25,11 @@ bool nemo_extension_runs();
 // True when a Nemo that runs now follows changed settings by itself: the tuned Nemo is the
 // default, or the extension is in place and nemo-python can load it.
 bool live_nemo_reader();
+
+// After path-bar or sidebar settings changed from the values before (a store in catalogue order)
+// while no running Nemo follows them by itself: one line saying what else shows them; "" when
+// nothing needs saying.
+std::string nemo_reader_note(const std::vector<std::string>& before);
 
 // Writes the module (a file of somebody else's there is kept as a backup first); false when it
 // was in place already.

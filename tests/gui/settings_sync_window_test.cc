@@ -79,7 +79,9 @@ TEST_F(WindowTest, ASaveOverHandEditsKeepsTheOldFileAndSaysSo) {
                                settings_path() +
                                " were comments or not understood and are not in the rewritten "
                                "file; the old file is kept in " +
-                               settings_path() + ".bak)");
+                               settings_path() +
+                               ".bak); no Nemo reads the path bar yet: fennick extension-install "
+                               "(live) or fennick pathbar-install");
   EXPECT_EQ(value_on_disk("pathbar.spacing"), "3");
 }
 
