@@ -56,15 +56,16 @@ std::vector<std::string> open_nemo_folders() {
     lines.push_back(text.substr(start, end - start));
     start = end + 1;
   }
-  if (lines.empty() || lines[0].rfind("pid ", 0) != 0) return folders;
+  if (lines.empty() || lines[0].rfind("pid ", 0) != 0 || lines[0].size() == 4 ||
+      lines[0].find_first_not_of("0123456789", 4) != std::string::npos)
+    return folders;
   std::string name;
   try {
     read_whole_file("/proc/" + lines[0].substr(4) + "/comm", name);
   } catch (const std::runtime_error&) {
     return folders;
   }
-  if (lines[0].find_first_not_of("0123456789", 4) != std::string::npos || name != "nemo\n")
-    return folders;
+  if (name != "nemo\n") return folders;
   for (size_t i = 1; i < lines.size(); ++i) {
     const std::string& uri = lines[i];
     const bool printable_text = std::all_of(uri.begin(), uri.end(), [](char c) {
