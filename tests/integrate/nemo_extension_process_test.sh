@@ -115,11 +115,9 @@ check_contains 'the read-only cue: italic' 'style:italic' "$cue"
 
 # The menu entries, from the module with Nemo's real bindings.
 check_eq 'the background menu' 'Fennick…|Restart Nemo to apply' "$(/usr/bin/python3 -c '
-import importlib.util, sys
-spec = importlib.util.spec_from_file_location("fennick", sys.argv[1])
-module = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(module)
-items = module.FennickExtension().get_background_items(None, None)
+import runpy, sys
+extension = runpy.run_path(sys.argv[1], run_name="fennick")["FennickExtension"]()
+items = extension.get_background_items(None, None)
 print("|".join(item.props.label for item in items))' "$XDG_DATA_HOME/nemo-python/extensions/fennick.py" 2>&1)"
 
 # What Nemo shows is written down; restart opens the same folders again.
