@@ -114,18 +114,17 @@ int cmd_pathbar_install(const CommandLine&) {
 
 int cmd_extension_install(const CommandLine&) {
   const std::string path = printable(nemo_extension_path());
-  print_out(install_nemo_extension()
-                ? "installed the Nemo extension (" + path +
-                      "): a running Nemo loads it when restarted: fennick restart\n"
-                : "unchanged: " + path + "\n");
+  const ExtensionInstall done = install_nemo_extension();
+  print_out(done.written ? "installed the Nemo extension (" + path +
+                               "): a running Nemo loads it when restarted: fennick restart\n"
+                         : "unchanged: " + path + "\n");
   if (!nemo_python_installed()) {
     print_out(
         "the stock Nemo loads it only with nemo-python, which is not installed: sudo apt "
         "install nemo-python\n");
     return 0;
   }
-  // The extension styles the path bar from now on; the import of gtk.css would only lag behind.
-  if (pathbar_block_installed()) print_block_update(update_pathbar_block(true));
+  if (done.import_removal) print_block_update(*done.import_removal);
   return 0;
 }
 

@@ -214,9 +214,7 @@ void on_extension_clicked(GtkWidget*, gpointer value) {
   guarded([remove] {
     const std::string path = home_relative(nemo_extension_path());
     if (!remove) {
-      const bool written = install_nemo_extension();
-      // The extension styles the path bar from now on; the import of gtk.css would lag behind.
-      if (nemo_python_installed() && pathbar_block_installed()) update_pathbar_block(true);
+      const bool written = install_nemo_extension().written;
       show_status(
           (written ? "Nemo extension installed (" + path +
                          "). A running Nemo loads it when restarted (\"Restart Nemo\")."

@@ -380,15 +380,13 @@ void check_program_on_path(Problems& found) {
 // A write killed midway leaves its temporary file; the next write in that folder takes it away.
 void check_leftover_temporaries(Problems& found) {
   const std::string css = gtk_css_path();
-  std::vector<std::string> folders = {
-      config_dir(),       home_dir(),          css.substr(0, css.rfind('/')),
-      applications_dir(), dbus_services_dir(), actions_dir()};
-  for (size_t i = 0; i < folders.size(); ++i) {
-    if (std::find(folders.begin(), folders.begin() + static_cast<long>(i), folders[i]) !=
-        folders.begin() + static_cast<long>(i)) {
-      continue;
-    }
-    for (const std::string& path : stale_temporaries(folders[i])) {
+  std::vector<std::string> looked_in;
+  for (const std::string& folder : {config_dir(), home_dir(), css.substr(0, css.rfind('/')),
+                                    applications_dir(), dbus_services_dir(), actions_dir()}) {
+    // Folders may coincide (FENNICK_DIR in the home folder): each is looked into once.
+    if (std::find(looked_in.begin(), looked_in.end(), folder) != looked_in.end()) continue;
+    looked_in.push_back(folder);
+    for (const std::string& path : stale_temporaries(folder)) {
       found.push_back(
           {printable(path) + " is left from a write that was cut short", "rm " + shell_word(path)});
     }

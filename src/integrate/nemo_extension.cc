@@ -119,13 +119,18 @@ std::string nemo_reader_note(const std::vector<std::string>& before) {
          "pathbar-install";
 }
 
-bool install_nemo_extension() {
+ExtensionInstall install_nemo_extension() {
+  ExtensionInstall done;
   const std::string text = nemo_extension_text(own_executable_path());
   std::string old_text;
-  if (read_whole_file(nemo_extension_path(), old_text) && old_text == text) return false;
-  make_directories(nemo_extensions_dir());
-  write_owned_file(nemo_extension_path(), text);
-  return true;
+  if (!read_whole_file(nemo_extension_path(), old_text) || old_text != text) {
+    make_directories(nemo_extensions_dir());
+    write_owned_file(nemo_extension_path(), text);
+    done.written = true;
+  }
+  if (nemo_python_installed() && pathbar_block_installed())
+    done.import_removal = update_pathbar_block(true);
+  return done;
 }
 
 ExtensionState remove_nemo_extension() {

@@ -2,8 +2,11 @@
 // text, whether Nemo can load it, and installing and removing it.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "integrate/marked_block.h"
 
 // The module as extension-install writes it: marked as fennick's, running the program at
 // executable_path.
@@ -31,8 +34,13 @@ bool live_nemo_reader();
 // nothing needs saying.
 std::string nemo_reader_note(const std::vector<std::string>& before);
 
-// Writes the module (a file of somebody else's there is kept as a backup first); false when it
-// was in place already.
-bool install_nemo_extension();
+struct ExtensionInstall {
+  bool written = false;  // false when it was in place already
+  // When nemo-python loads it: the import of the path bar taken out of gtk.css, as the extension
+  // styles the path bar from now on (the same rules twice would go out of step after a change).
+  std::optional<BlockUpdate> import_removal;
+};
+// Writes the module (a file of somebody else's there is kept as a backup first).
+ExtensionInstall install_nemo_extension();
 // Takes out the module when it is ours.
 ExtensionState remove_nemo_extension();

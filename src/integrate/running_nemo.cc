@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <sstream>
 #include <stdexcept>
 
 #include "generate/prompt_pieces.h"
@@ -41,39 +42,30 @@ std::string restart_command_line(const std::string& executable,
 }
 
 std::vector<std::string> open_nemo_folders() {
-  std::vector<std::string> folders;
   std::string text;
   try {
-    if (!read_whole_file(nemo_windows_path(), text)) return folders;
+    if (!read_whole_file(nemo_windows_path(), text)) return {};
   } catch (const std::runtime_error&) {
-    return folders;  // unreadable: the folders cannot be known
+    return {};  // unreadable: the folders cannot be known
   }
   // "pid N", then a URI a line; only while that Nemo runs is the list the one it shows.
-  std::vector<std::string> lines;
-  for (size_t start = 0; start < text.size();) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  if (lines.empty() || lines[0].rfind("pid ", 0) != 0 || lines[0].size() == 4 ||
-      lines[0].find_first_not_of("0123456789", 4) != std::string::npos)
-    return folders;
+  std::istringstream lines(text);
+  std::string line;
+  if (!std::getline(lines, line) || line.size() <= 4 || line.rfind("pid ", 0) != 0 ||
+      line.find_first_not_of("0123456789", 4) != std::string::npos)
+    return {};
   std::string name;
   try {
-    read_whole_file("/proc/" + lines[0].substr(4) + "/comm", name);
+    read_whole_file("/proc/" + line.substr(4) + "/comm", name);
   } catch (const std::runtime_error&) {
-    return folders;
+    return {};
   }
-  if (name != "nemo\n") return folders;
-  for (size_t i = 1; i < lines.size(); ++i) {
-    const std::string& uri = lines[i];
-    const bool printable_text = std::all_of(uri.begin(), uri.end(), [](char c) {
-      return static_cast<unsigned char>(c) >= 32 && c != 127;
-    });
-    if (printable_text && uri.find("://") != std::string::npos &&
-        std::find(folders.begin(), folders.end(), uri) == folders.end()) {
-      folders.push_back(uri);
+  if (name != "nemo\n") return {};
+  std::vector<std::string> folders;
+  while (std::getline(lines, line)) {
+    if (printable(line) == line && line.find("://") != std::string::npos &&
+        std::find(folders.begin(), folders.end(), line) == folders.end()) {
+      folders.push_back(line);
     }
   }
   return folders;

@@ -66,7 +66,7 @@ std::string stock_nemo_state() {
 std::string stock_nemo_reads() {
   return found_or_why_not([] {
     const std::string css = printable(nemo_stylesheet_path());
-    if (nemo_extension_state() == ExtensionState::Current && nemo_python_installed())
+    if (nemo_extension_runs())
       return "it follows " + css + " and the settings through fennick's extension";
     if (pathbar_block_installed()) return "it reads " + css + " through gtk.css when it starts";
     return std::string("it reads none of fennick's files");
