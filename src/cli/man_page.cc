@@ -13,6 +13,7 @@
 #include "presets/palettes.h"
 #include "settings/catalogue.h"
 #include "settings/locations.h"
+#include "settings/path_names.h"
 #include "settings/settings_file.h"
 #include "settings/value_access.h"
 
@@ -90,10 +91,6 @@ std::string sentence(std::string_view text) {
   return out;
 }
 
-std::string file_name(const std::string& path) {
-  return path.substr(path.rfind('/') + 1);
-}
-
 // The path as the page shows it: the folder dir at its start written as shown_dir, which names
 // the default of a folder that the environment may move elsewhere.
 std::string shown_below(const std::string& shown_dir, const std::string& path,
@@ -144,10 +141,10 @@ std::string synopsis() {
 }
 
 std::string description() {
-  const std::string settings = file_name(settings_path());
-  const std::string stylesheet = file_name(stylesheet_path());
-  const std::string nemo_stylesheet = file_name(nemo_stylesheet_path());
-  const std::string prompt = file_name(prompt_script_path());
+  const std::string settings = name_of(settings_path());
+  const std::string stylesheet = name_of(stylesheet_path());
+  const std::string nemo_stylesheet = name_of(nemo_stylesheet_path());
+  const std::string prompt = name_of(prompt_script_path());
   return ".SH DESCRIPTION\n" +
          marked_line(
              "fennick tunes the Nemo file manager for one user: the look of its path "
@@ -293,7 +290,7 @@ std::string settings() {
           "for each setting below it; a backslash in a value is written \\\\, a blank at "
           "either end of it \\s. A rewrite of the file leaves out every other line (a "
           "comment, a key it does not know) and keeps them in " +
-          file_name(settings_path()) + ".bak first.") +
+          name_of(settings_path()) + ".bak first.") +
       ".PP\n" +
       marked_line(
           "`get`, `set` and `reset` name a setting as section.key, as below; the key "

@@ -26,6 +26,7 @@
 #include "settings/ascii_text.h"
 #include "settings/atomic_file.h"
 #include "settings/locations.h"
+#include "settings/path_names.h"
 #include "settings/settings_file.h"
 #include "settings/settings_lock.h"
 #include "settings/value_access.h"
@@ -56,7 +57,7 @@ void guarded(Action&& action) {
 // The name of the backup of the settings file, as the status line shows it; fennick.ini.bak also
 // when there was no settings file to keep.
 std::string backup_file_name(const std::string& backup) {
-  return backup.empty() ? "fennick.ini.bak" : printable(backup.substr(backup.rfind('/') + 1));
+  return backup.empty() ? "fennick.ini.bak" : printable(name_of(backup));
 }
 
 // A path under the home folder as "~/..." for a short status line.

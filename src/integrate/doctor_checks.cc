@@ -23,6 +23,7 @@
 #include "settings/catalogue.h"
 #include "settings/file_reader.h"
 #include "settings/locations.h"
+#include "settings/path_names.h"
 #include "settings/settings_file.h"
 #include "settings/value_access.h"
 
@@ -54,11 +55,6 @@ const GeneratedFile kGeneratedFiles[] = {
     {stylesheet_path, generate_stylesheet, pathbar_on},
     {nemo_stylesheet_path, generate_nemo_stylesheet, pathbar_on},
 };
-
-// The last part of a path.
-std::string base_name(const std::string& path) {
-  return path.substr(path.rfind('/') + 1);
-}
 
 // True when the file at path was last changed before the one at other; false when either is
 // missing.
@@ -213,7 +209,7 @@ void check_prompt_switch(Problems& found) {
 // The rc file of every shell that is in use: its rc file exists, or it is the login shell.
 void check_shell_hooks(Problems& found) {
   if (!prompt_on()) return;
-  const std::string login_shell = base_name(env_text("SHELL"));
+  const std::string login_shell = name_of(env_text("SHELL"));
   for (const RcFile& rc : kRcFiles) {
     const std::string path = home_dir() + "/" + rc.name;
     if (!path_exists(path)) {
@@ -299,7 +295,7 @@ void check_pathbar_reader(Problems& found) {
   // The import taken out on purpose leaves the stock look, which the switch can say as well.
   found.push_back(
       {"the path bar is customised, but the stock Nemo does not read it: " + gtk_css_path() +
-           " does not import " + base_name(nemo_stylesheet_path()) +
+           " does not import " + name_of(nemo_stylesheet_path()) +
            ", fennick's extension does not run in it, and the tuned Nemo is not installed",
        "fennick extension-install (live), fennick pathbar-install, or fennick set "
        "pathbar.enabled false"});
@@ -368,12 +364,12 @@ void check_running_nemo(Problems& found) {
 
 void check_program_on_path(Problems& found) {
   const std::string self = own_executable_path();
-  const std::string dir = self.substr(0, self.rfind('/'));
-  const std::string first = find_on_path(base_name(self));
+  const std::string dir = directory_of(self);
+  const std::string first = find_on_path(name_of(self));
   if (!first.empty() && same_file(first, self)) return;
   found.push_back({first.empty()
-                       ? dir + ", the folder of this " + base_name(self) + ", is not on PATH"
-                       : base_name(self) + " on PATH is " + first + ", not this one in " + dir,
+                       ? dir + ", the folder of this " + name_of(self) + ", is not on PATH"
+                       : name_of(self) + " on PATH is " + first + ", not this one in " + dir,
                    "add this line to ~/.profile, then log in again: " + path_export_line(dir)});
 }
 
@@ -381,8 +377,8 @@ void check_program_on_path(Problems& found) {
 void check_leftover_temporaries(Problems& found) {
   const std::string css = gtk_css_path();
   std::vector<std::string> looked_in;
-  for (const std::string& folder : {config_dir(), home_dir(), css.substr(0, css.rfind('/')),
-                                    applications_dir(), dbus_services_dir(), actions_dir()}) {
+  for (const std::string& folder : {config_dir(), home_dir(), directory_of(css), applications_dir(),
+                                    dbus_services_dir(), actions_dir()}) {
     // Folders may coincide (FENNICK_DIR in the home folder): each is looked into once.
     if (std::find(looked_in.begin(), looked_in.end(), folder) != looked_in.end()) continue;
     looked_in.push_back(folder);

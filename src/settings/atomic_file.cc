@@ -13,6 +13,7 @@
 #include "settings/failure.h"
 #include "settings/file_reader.h"
 #include "settings/locations.h"
+#include "settings/path_names.h"
 
 namespace {
 
@@ -28,17 +29,6 @@ const char kCopyMark[] = ".fennick-copy";
 
 [[noreturn]] void fail_to_write(const std::string& path, int error) {
   fail_to_write(path, std::strerror(error));
-}
-
-std::string directory_of(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return "";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string name_of(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string in_folder(const std::string& dir, const std::string& name) {

@@ -15,12 +15,13 @@
 #include "settings/console.h"
 #include "settings/failure.h"
 #include "settings/file_reader.h"
+#include "settings/path_names.h"
 
 namespace {
 
 std::string folder_of(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const std::string folder = directory_of(path);
+  return folder.empty() ? "." : folder;
 }
 
 // The backup of that number: 0 is path + suffix, N is path + suffix + ".N".
@@ -30,8 +31,7 @@ std::string backup_name(const std::string& path, const std::string& suffix, unsi
 
 // The numbers of the backup names of path that its folder holds, lowest first.
 std::vector<unsigned> existing_backups(const std::string& path, const std::string& suffix) {
-  const size_t slash = path.rfind('/');
-  const std::string stem = (slash == std::string::npos ? path : path.substr(slash + 1)) + suffix;
+  const std::string stem = name_of(path) + suffix;
   std::vector<unsigned> numbers;
   DIR* folder = opendir(folder_of(path).c_str());
   if (folder == nullptr) return numbers;
