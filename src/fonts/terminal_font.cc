@@ -3,12 +3,12 @@
 #include <unistd.h>
 
 #include "fonts/powerline_font.h"
-#include "settings/file_backup.h"
 #include "integrate/outside_programs.h"
 #include "integrate/text_file.h"
 #include "settings/ascii_text.h"
 #include "settings/atomic_file.h"
 #include "settings/failure.h"
+#include "settings/file_backup.h"
 #include "settings/locations.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "settings/failure.h"
 #include "settings/file_backup.h"
 #include "settings/file_reader.h"
+#include "settings/path_names.h"
 
 namespace {
 
@@ -105,8 +106,7 @@ BlockUpdate update_marked_file(const MarkedFileChange& change, const BlockMarker
       }
     }
   }
-  const size_t slash = path.rfind('/');
-  if (slash != std::string::npos && slash > 0) make_directories(path.substr(0, slash));
+  make_directories(directory_of(path));
   write_file_atomic(path, change.new_text);
   return {path, done, backup};
 }
