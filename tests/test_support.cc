@@ -1,6 +1,5 @@
 #include "test_support.h"
 
-#include <algorithm>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -9,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>

@@ -3,13 +3,13 @@
 #include <unistd.h>
 
 #include "integrate/context_action.h"
-#include "settings/file_backup.h"
 #include "integrate/shell_quote.h"
 #include "integrate/text_file.h"
 #include "settings/ascii_text.h"
 #include "settings/atomic_file.h"
 #include "settings/console.h"
 #include "settings/failure.h"
+#include "settings/file_backup.h"
 #include "settings/locations.h"
 
 const char kSystemDesktopEntry[] = "/usr/share/applications/nemo.desktop";

@@ -64,8 +64,8 @@ TEST_F(NemoExtensionTest, ListJsonHoldsEverySettingAndTheFiles) {
              "print(len(d['settings']), v['terminal.symbol'], v['pathbar.spacing'],\n"
              "      d['files']['settings'], d['files']['nemo_windows'])",
              run.out),
-      "62 ('text', 'a \"b\"\\\\') ('int', '3') " + settings_file() + " " +
-          nemo_windows_path() + "\n");
+      "62 ('text', 'a \"b\"\\\\') ('int', '3') " + settings_file() + " " + nemo_windows_path() +
+          "\n");
   EXPECT_EQ(python("import json, sys; print(len(json.load(sys.stdin)['settings']))",
                    run_fennick({"list", "panes", "--json"}).out),
             "6\n");
