@@ -61,7 +61,8 @@ class Settings:
         try:
             out = subprocess.run([FENNICK, "list", "--json"], capture_output=True, timeout=10,
                                  check=True).stdout
-            data = json.loads(out)
+            # Paths and values are bytes that need not be UTF-8: kept as they are, as os does.
+            data = json.loads(out.decode("utf-8", "surrogateescape"))
             self.values = {row["section"] + "." + row["key"]: row["value"]
                            for row in data["settings"]}
             self.files = data["files"]

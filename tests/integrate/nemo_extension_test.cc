@@ -69,6 +69,18 @@ TEST_F(NemoExtensionTest, ListJsonHoldsEverySettingAndTheFiles) {
   EXPECT_EQ(python("import json, sys; print(len(json.load(sys.stdin)['settings']))",
                    run_fennick({"list", "panes", "--json"}).out),
             "6\n");
+  // The extension itself, with settings in a folder whose name is no UTF-8.
+  const std::string dir = home() + "/conf\xff";
+  setenv("FENNICK_DIR", dir.c_str(), 1);
+  set({"pathbar.spacing", "5"});
+  ASSERT_EQ(run_fennick({"extension-install"}).status, 0);
+  EXPECT_EQ(python("import os, runpy, sys\n"
+                   "s = runpy.run_path('" +
+                   nemo_extension_path() +
+                   "', run_name='x')['Settings']()\n"
+                   "sys.stdout.buffer.write(os.fsencode(s.files['settings']) + b' ' +\n"
+                   "                        s.text('pathbar.spacing').encode())"),
+            dir + "/fennick.ini 5");
 }
 
 // The line after a change says what shows it, only while no running Nemo follows it by itself.
